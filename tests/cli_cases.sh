@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Runs dcdcount as its users do and checks, for each case, standard output byte
+# for byte, the exit status, and that nothing at all reaches standard error.
+#
+# usage: cli_cases.sh lf|crlf COMMAND...
+#   lf|crlf   the line ending the program's host writes ("\r\n" on Windows)
+#   COMMAND   how to start the program: an emulator prefix (wine, qemu-s390x,
+#             valgrind ...) if any, then the program itself
+set -u
+
+case "${1-}" in
+lf) eol=$'\n' ;;
+crlf) eol=$'\r\n' ;;
+*) echo "usage: $0 lf|crlf COMMAND..." >&2; exit 2 ;;
+esac
+shift
+program=("$@")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$@"; }
+
+# A DCD header: marker, tag and count in the given byte order.
+header() { # le|be COUNT-BYTES-AS-WRITTEN
+    if [ "$1" = le ]; then printf '\x54\0\0\0CORD'; else printf '\0\0\0\x54CORD'; fi
+    printf "$2"
+}
+header le '\x2c\x01\0\0' >run1.dcd
+header be '\0\0\x01\x2c' >run1-be.dcd
+header le '\x01\0\0\0' >one.dcd
+header be '\0\0\0\0' >zero.dcd
+header be '\xff\xff\xff\xff' >minus-one.dcd
+header le '\0\0\0\x80' >most-negative.dcd
+printf 'Just some notes about run 1.\n' >notes.txt
+printf '\x54\0\0\0' >cut-short.dcd
+: >empty.dcd
+cp run1-be.dcd ./-
+cp run1.dcd 'my run %d%s%n.dcd'
+mkdir -p traj nested
+cp run1.dcd traj/run1.dcd
+# A trajectory past 4 GiB: sparse, so it costs no disk.
+cp run1-be.dcd huge.dcd && truncate -s 5G huge.dcd
+
+# check STATUS EXPECTED-STDOUT [ARG...]: "\n" in EXPECTED stands for the host's line ending.
+check() {
+    local status=$1 expected=${2//$'\n'/$eol}
+    shift 2
+    local what="dcdcount$(printf ' [%q]' "$@")"
+    "${program[@]}" "$@" >out 2>err
+    local actual=$?
+    printf '%s' "$expected" >want
+    if ! cmp -s want out; then
+        fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
+    elif [ "$actual" != "$status" ]; then
+        fail "$what: exit status $actual, want $status"
+    elif [ -s err ]; then
+        fail "$what: wrote to stderr: $(cat err)"
+    else
+        pass
+    fi
+}
+
+# check_status STATUS STDOUT-TARGET ARG...: stdout is closed, full or a pipe
+# whose reader has gone; only the exit status and stderr are checked.
+check_status() {
+    local status=$1 target=$2 actual
+    shift 2
+    case "$target" in
+    closed) "${program[@]}" "$@" >&- 2>err ;;
+    full) "${program[@]}" "$@" >/dev/full 2>err ;;
+    broken-pipe)
+        # A pipe with no reader left: the first write fails, or raises
+        # SIGPIPE, restored to its default so the program has to ignore it.
+        rm -f fifo && mkfifo fifo
+        exec {keep}<>fifo {w}>fifo
+        exec {keep}<&-
+        env --default-signal=PIPE "${program[@]}" "$@" >&"$w" 2>err
+        ;;
+    esac
+    actual=$?
+    [ "$target" = broken-pipe ] && exec {w}>&-
+    if [ "$actual" != "$status" ]; then
+        fail "stdout $target: exit status $actual, want $status"
+    elif [ -s err ]; then
+        fail "stdout $target: wrote to stderr: $(cat err)"
+    else
+        pass
+    fi
+}
+
+#     status  standard output                                   arguments
+check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd
+check 0 $'run1-be.dcd contains 300 frames.\n'                   run1-be.dcd
+check 0 $'one.dcd contains 1 frames.\n'                         one.dcd
+check 0 $'zero.dcd contains 0 frames.\n'                        zero.dcd
+check 0 $'minus-one.dcd contains -1 frames.\n'                  minus-one.dcd
+check 0 $'most-negative.dcd contains -2147483648 frames.\n'     most-negative.dcd
+check 0 $'huge.dcd contains 300 frames.\n'                      huge.dcd
+check 0 $'notes.txt is not a valid DCD file\n'                  notes.txt
+check 0 $'cut-short.dcd is not a valid DCD file\n'              cut-short.dcd
+check 0 $'empty.dcd is not a valid DCD file\n'                  empty.dcd
+check 0 $'missing.dcd is not a valid file name.\n'              missing.dcd
+check 0 $'traj is not a valid file name.\n'                     traj
+check 0 $'traj/ is not a valid file name.\n'                    traj/
+check 0 $' is not a valid file name.\n'                         ''
+check 0 $' is not a valid file name.\n'
+check 0 $'./nested/../traj/run1.dcd contains 300 frames.\n'     ./nested/../traj/run1.dcd
+check 0 $'my run %d%s%n.dcd contains 300 frames.\n'             'my run %d%s%n.dcd'
+check 0 $'%s%n%x is not a valid file name.\n'                   '%s%n%x'
+check 0 $'- contains 300 frames.\n'                             -
+check 0 $'-h is not a valid file name.\n'                       -h
+check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
+check 0 $'\xff\xfe run.dcd is not a valid file name.\n'        $'\xff\xfe run.dcd'
+check 0 $'line\nbreak is not a valid file name.\n'              $'line\nbreak'
+
+# Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
+exec {p}< <(cat run1.dcd)
+check 0 "/dev/fd/$p contains 300 frames."$'\n'                  "/dev/fd/$p"
+exec {p}<&-
+exec {p}< <(cat cut-short.dcd)
+check 0 "/dev/fd/$p is not a valid DCD file"$'\n'               "/dev/fd/$p"
+exec {p}<&-
+
+check_status 0 closed run1.dcd
+check_status 0 full run1.dcd
+check_status 0 full missing.dcd
+check_status 0 broken-pipe run1.dcd
+
+printf '%d passed, %d failed\n' "$passed" "$failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,127 @@
+#include "dcd_header.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct ProbeCase {
+    const char* what;
+    Bytes bytes;
+    DcdHeaderKind kind;
+    std::int32_t frame_count;  // read only for the two DCD kinds
+};
+
+constexpr auto LE = DcdHeaderKind::LittleEndian;
+constexpr auto BE = DcdHeaderKind::BigEndian;
+constexpr auto NotDcd = DcdHeaderKind::NotDcd;
+
+const std::vector<ProbeCase> probe_cases = {
+    {"little-endian 300", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0}, LE, 300},
+    {"big-endian 300", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C}, BE, 300},
+    {"tag zeroed", {0x54, 0, 0, 0, 0, 0, 0, 0, 0x2C, 0x01, 0, 0}, LE, 300},
+    {"tag is a marker", {0, 0, 0, 0x54, 0x54, 0, 0, 0, 0, 0, 0x01, 0x2C}, BE, 300},
+    {"count 0", {0x54, 0, 0, 0, 'x', 'y', 'z', 'w', 0, 0, 0, 0}, LE, 0},
+    {"count 1", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0, 1}, BE, 1},
+    {"-1 little-endian", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0xFF, 0xFF, 0xFF, 0xFF}, LE, -1},
+    {"-1 big-endian", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0xFF, 0xFF, 0xFF, 0xFF}, BE, -1},
+    {"most negative LE", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0, 0, 0, 0x80}, LE, INT32_MIN},
+    {"most negative BE", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0x80, 0, 0, 0}, BE, INT32_MIN},
+    {"largest LE", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0xFF, 0xFF, 0xFF, 0x7F}, LE, INT32_MAX},
+    {"largest BE", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0x7F, 0xFF, 0xFF, 0xFF}, BE, INT32_MAX},
+    {"damaged after byte 11", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 3, 0, 0, 0, 0xDE, 0xAD}, LE, 3},
+    {"0x54 in byte 1", {0, 0x54, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0}, NotDcd, 0},
+    {"0x54 in byte 2", {0, 0, 0x54, 0, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C}, NotDcd, 0},
+    {"84 in 16 bits", {0x54, 0, 0x54, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0}, NotDcd, 0},
+    {"text", {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, NotDcd, 0},
+    {"empty", {}, NotDcd, 0},
+    {"marker only", {0x54, 0, 0, 0}, NotDcd, 0},
+    {"no count", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D'}, NotDcd, 0},
+    {"count cut short", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd, 0},
+};
+
+void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
+{
+    EXPECT_EQ(verdict.kind, c.kind);
+    if (c.kind != NotDcd) {
+        EXPECT_EQ(verdict.frame_count, c.frame_count);
+    }
+}
+
+// The probe leaves the stream right after byte 11: the next byte is byte 12.
+void expect_rest_unread(const ProbeCase& c, std::FILE* stream)
+{
+    const int next = std::fgetc(stream);
+    EXPECT_EQ(next, c.bytes.size() > 12 ? c.bytes[12] : EOF);
+}
+
+std::FILE* pipe_delivering(const Bytes& bytes)
+{
+    int ends[2];
+#ifdef _WIN32
+    if (_pipe(ends, 4096, _O_BINARY) != 0) return nullptr;
+    _write(ends[1], bytes.data(), static_cast<unsigned>(bytes.size()));
+    _close(ends[1]);
+    return _fdopen(ends[0], "rb");
+#else
+    if (pipe(ends) != 0) return nullptr;
+    EXPECT_EQ(write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(ends[1]);
+    return fdopen(ends[0], "rb");
+#endif
+}
+
+TEST(DcdHeader, BytesDecideTheVerdict)
+{
+    for (const ProbeCase& c : probe_cases) {
+        SCOPED_TRACE(c.what);
+        expect_verdict(c, classify_dcd_header(c.bytes));
+    }
+}
+
+TEST(DcdHeader, RegularFileGivesTheSameVerdict)
+{
+    const char* path = "probe_test_case.bin";
+    for (const ProbeCase& c : probe_cases) {
+        SCOPED_TRACE(c.what);
+        std::FILE* out = std::fopen(path, "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(c.bytes.data(), 1, c.bytes.size(), out);
+        ASSERT_EQ(std::fclose(out), 0);
+
+        std::FILE* in = std::fopen(path, "rb");
+        ASSERT_NE(in, nullptr);
+        expect_verdict(c, probe_dcd_header(in));
+        expect_rest_unread(c, in);
+        std::fclose(in);
+    }
+    std::remove(path);
+}
+
+// A stream that cannot seek (a pipe, a FIFO, /dev/fd/N from a decompressor)
+// must not have bytes 4-7 taken for the count.
+TEST(DcdHeader, PipeGivesTheSameVerdict)
+{
+    for (const ProbeCase& c : probe_cases) {
+        SCOPED_TRACE(c.what);
+        std::FILE* in = pipe_delivering(c.bytes);
+        ASSERT_NE(in, nullptr);
+        expect_verdict(c, probe_dcd_header(in));
+        expect_rest_unread(c, in);
+        std::fclose(in);
+    }
+}
+
+}  // namespace
