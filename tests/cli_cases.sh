@@ -22,8 +22,15 @@ cd "$work" || exit 2
 
 passed=0
 failed=0
+skipped=0
 pass() { passed=$((passed + 1)); }
 fail() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$@"; }
+
+# posix_only CHECK...: a case that only a POSIX host can pass. Windows takes
+# file names as UTF-16 text, not bytes, and has no /dev/fd.
+posix_only() {
+    if [ "$eol" = $'\n' ]; then "$@"; else skipped=$((skipped + 1)); fi
+}
 
 # A DCD header: marker, tag and count in the given byte order.
 header() { # le|be COUNT-BYTES-AS-WRITTEN
@@ -115,15 +122,15 @@ check 0 $'%s%n%x is not a valid file name.\n'                   '%s%n%x'
 check 0 $'- contains 300 frames.\n'                             -
 check 0 $'-h is not a valid file name.\n'                       -h
 check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
-check 0 $'\xff\xfe run.dcd is not a valid file name.\n'        $'\xff\xfe run.dcd'
+posix_only check 0 $'\xff\xfe run.dcd is not a valid file name.\n' $'\xff\xfe run.dcd'
 check 0 $'line\nbreak is not a valid file name.\n'              $'line\nbreak'
 
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
 exec {p}< <(cat run1.dcd)
-check 0 "/dev/fd/$p contains 300 frames."$'\n'                  "/dev/fd/$p"
+posix_only check 0 "/dev/fd/$p contains 300 frames."$'\n'       "/dev/fd/$p"
 exec {p}<&-
 exec {p}< <(cat cut-short.dcd)
-check 0 "/dev/fd/$p is not a valid DCD file"$'\n'               "/dev/fd/$p"
+posix_only check 0 "/dev/fd/$p is not a valid DCD file"$'\n'    "/dev/fd/$p"
 exec {p}<&-
 
 check_status 0 closed run1.dcd
@@ -131,5 +138,5 @@ check_status 0 full run1.dcd
 check_status 0 full missing.dcd
 check_status 0 broken-pipe run1.dcd
 
-printf '%d passed, %d failed\n' "$passed" "$failed"
+printf '%d passed, %d failed, %d skipped\n' "$passed" "$failed" "$skipped"
 [ "$failed" -eq 0 ]
