@@ -2,16 +2,6 @@
 # under qemu-user.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR s390x)
-
-set(CMAKE_C_COMPILER s390x-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
-
-set(CMAKE_FIND_ROOT_PATH /usr/s390x-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Statically linked programs need no s390x libraries at run time.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+set(dcdcount_triple s390x-linux-gnu)
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-s390x)
