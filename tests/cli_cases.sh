@@ -26,6 +26,18 @@ skipped=0
 pass() { passed=$((passed + 1)); }
 fail() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$@"; }
 
+# judge WHAT STATUS ACTUAL: the exit status is the one wanted and nothing
+# reached standard error (the file err).
+judge() {
+    if [ "$3" != "$2" ]; then
+        fail "$1: exit status $3, want $2"
+    elif [ -s err ]; then
+        fail "$1: wrote to stderr: $(cat err)"
+    else
+        pass
+    fi
+}
+
 # posix_only CHECK...: a case that only a POSIX host can pass. Windows takes
 # file names as UTF-16 text, not bytes, and has no /dev/fd.
 posix_only() {
@@ -61,14 +73,10 @@ check() {
     "${program[@]}" "$@" >out 2>err
     local actual=$?
     printf '%s' "$expected" >want
-    if ! cmp -s want out; then
-        fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
-    elif [ "$actual" != "$status" ]; then
-        fail "$what: exit status $actual, want $status"
-    elif [ -s err ]; then
-        fail "$what: wrote to stderr: $(cat err)"
+    if cmp -s want out; then
+        judge "$what" "$status" "$actual"
     else
-        pass
+        fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
     fi
 }
 
@@ -91,13 +99,7 @@ check_status() {
     esac
     actual=$?
     [ "$target" = broken-pipe ] && exec {w}>&-
-    if [ "$actual" != "$status" ]; then
-        fail "stdout $target: exit status $actual, want $status"
-    elif [ -s err ]; then
-        fail "stdout $target: wrote to stderr: $(cat err)"
-    else
-        pass
-    fi
+    judge "stdout $target" "$status" "$actual"
 }
 
 #     status  standard output                                   arguments

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #ifdef _WIN32
@@ -60,11 +59,15 @@ void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
     }
 }
 
-// The probe leaves the stream right after byte 11: the next byte is byte 12.
-void expect_rest_unread(const ProbeCase& c, std::FILE* stream)
+// Probes `stream`, which delivers the case's bytes, checks the verdict and
+// that the stream is left right after byte 11 (the next byte is byte 12), and
+// closes it.
+void expect_probe(const ProbeCase& c, std::FILE* stream)
 {
-    const int next = std::fgetc(stream);
-    EXPECT_EQ(next, c.bytes.size() > 12 ? c.bytes[12] : EOF);
+    ASSERT_NE(stream, nullptr);
+    expect_verdict(c, probe_dcd_header(stream));
+    EXPECT_EQ(std::fgetc(stream), c.bytes.size() > 12 ? c.bytes[12] : EOF);
+    std::fclose(stream);
 }
 
 std::FILE* pipe_delivering(const Bytes& bytes)
@@ -101,11 +104,7 @@ TEST(DcdHeader, RegularFileGivesTheSameVerdict)
         std::fwrite(c.bytes.data(), 1, c.bytes.size(), out);
         ASSERT_EQ(std::fclose(out), 0);
 
-        std::FILE* in = std::fopen(path, "rb");
-        ASSERT_NE(in, nullptr);
-        expect_verdict(c, probe_dcd_header(in));
-        expect_rest_unread(c, in);
-        std::fclose(in);
+        expect_probe(c, std::fopen(path, "rb"));
     }
     std::remove(path);
 }
@@ -116,11 +115,7 @@ TEST(DcdHeader, PipeGivesTheSameVerdict)
 {
     for (const ProbeCase& c : probe_cases) {
         SCOPED_TRACE(c.what);
-        std::FILE* in = pipe_delivering(c.bytes);
-        ASSERT_NE(in, nullptr);
-        expect_verdict(c, probe_dcd_header(in));
-        expect_rest_unread(c, in);
-        std::fclose(in);
+        expect_probe(c, pipe_delivering(c.bytes));
     }
 }
 
