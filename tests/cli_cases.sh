@@ -55,7 +55,14 @@ header le '\x01\0\0\0' >one.dcd
 header be '\0\0\0\0' >zero.dcd
 header be '\xff\xff\xff\xff' >minus-one.dcd
 header le '\0\0\0\x80' >most-negative.dcd
+# Bytes a text-mode stream would mangle: Ctrl-Z ends the file, CR LF becomes
+# LF (in crlf-be.dcd, the count's last byte and the byte after it).
+header le '\x1a\0\0\0' >ctrl-z.dcd
+header le '\r\n\0\0' >crlf.dcd
+header be '\0\0\n\r\n' >crlf-be.dcd
+printf '\x54\0\0\0\r\n\x1a\n\x2c\x01\0\0' >tag-crlf.dcd
 printf 'Just some notes about run 1.\n' >notes.txt
+cp notes.txt 'notes%s%n%x.txt'
 printf '\x54\0\0\0' >cut-short.dcd
 : >empty.dcd
 cp run1-be.dcd ./-
@@ -110,6 +117,10 @@ check 0 $'zero.dcd contains 0 frames.\n'                        zero.dcd
 check 0 $'minus-one.dcd contains -1 frames.\n'                  minus-one.dcd
 check 0 $'most-negative.dcd contains -2147483648 frames.\n'     most-negative.dcd
 check 0 $'huge.dcd contains 300 frames.\n'                      huge.dcd
+check 0 $'ctrl-z.dcd contains 26 frames.\n'                     ctrl-z.dcd
+check 0 $'crlf.dcd contains 2573 frames.\n'                     crlf.dcd
+check 0 $'crlf-be.dcd contains 2573 frames.\n'                  crlf-be.dcd
+check 0 $'tag-crlf.dcd contains 300 frames.\n'                  tag-crlf.dcd
 check 0 $'notes.txt is not a valid DCD file\n'                  notes.txt
 check 0 $'cut-short.dcd is not a valid DCD file\n'              cut-short.dcd
 check 0 $'empty.dcd is not a valid DCD file\n'                  empty.dcd
@@ -121,6 +132,7 @@ check 0 $' is not a valid file name.\n'
 check 0 $'./nested/../traj/run1.dcd contains 300 frames.\n'     ./nested/../traj/run1.dcd
 check 0 $'my run %d%s%n.dcd contains 300 frames.\n'             'my run %d%s%n.dcd'
 check 0 $'%s%n%x is not a valid file name.\n'                   '%s%n%x'
+check 0 $'notes%s%n%x.txt is not a valid DCD file\n'            'notes%s%n%x.txt'
 check 0 $'- contains 300 frames.\n'                             -
 check 0 $'-h is not a valid file name.\n'                       -h
 check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
