@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# What only a trace of its system calls shows about a run of dcdcount.
+#
+# usage: trace_cases.sh reads|close COMMAND...
+#   reads   the program asks the trajectory for at most twelve bytes, on a
+#           regular file and on a pipe
+#   close   when closing the trajectory fails (and only that close, made to
+#           fail by strace), the verdict line is still printed and the exit
+#           status is 255
+#   COMMAND how to start the program, as for cli_cases.sh
+# Exits 77, which CTest reports as skipped, where strace is missing or cannot
+# see the program's own calls (under an emulator such as qemu or Wine).
+set -u
+mode=$1
+shift
+program=("$@")
+skip() { echo "skipped: $*"; exit 77; }
+command -v strace >/dev/null || skip "strace is not installed"
+[ "${#program[@]}" -eq 1 ] || skip "the program runs under ${program[0]}, whose calls strace would see"
+strace -qq -o /dev/null true 2>/dev/null || skip "strace cannot trace here"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$(dirname "$0")/../samples/run1-little-endian.dcd" "$work/run1.dcd"
+cd "$work" || exit 2
+
+failed=0
+fail() { failed=1; printf 'FAIL: %s\n' "$*"; }
+
+# calls_on TRACE NAME: the calls made on the descriptor that the open of NAME
+# returned, from that open to its close (a number can be used again after),
+# each after the count of every close in the run up to it.
+calls_on() {
+    awk -v name="\"$2\"" '
+        fd == "" && /^open(at)?\(/ && index($0, name) { fd = $NF; next }
+        /^close\(/ { closes++ }
+        fd != "" && $0 ~ "^[a-z0-9]+\\(" fd "[,)]" { print closes + 0, $0 }
+        fd != "" && $0 ~ "^close\\(" fd "\\)" { exit }' "$1"
+}
+
+case "$mode" in
+reads)
+    exec {p}< <(cat run1.dcd)
+    for name in run1.dcd "/dev/fd/$p"; do
+        strace -qq -o trace -e trace=open,openat,close,read,readv,pread64,preadv,preadv2 \
+            "${program[@]}" "$name" >out
+        read -r line <out
+        bytes=$(calls_on trace "$name" | awk '$2 ~ /^p?read/ { total += $NF } END { print total + 0 }')
+        [ "$line" = "$name contains 300 frames." ] || fail "$name: printed '$line'"
+        [ "$bytes" -le 12 ] || fail "$name: read $bytes bytes of the file, more than 12"
+        echo "$name: $bytes bytes read"
+    done
+    exec {p}<&-
+    ;;
+close)
+    # Which close is the trajectory's, counting every close of the run (the
+    # dynamic loader's too); then make that one, and only that one, fail.
+    strace -qq -o trace -e trace=open,openat,close "${program[@]}" run1.dcd >/dev/null
+    nth=$(calls_on trace run1.dcd | awk '$2 ~ /^close/ { print $1 }')
+    [ -n "$nth" ] || { fail "the trajectory is never closed"; exit 1; }
+    strace -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when="$nth" \
+        "${program[@]}" run1.dcd >out 2>err
+    status=$?
+    [ "$(cat out)" = "run1.dcd contains 300 frames." ] || fail "printed '$(cat out)'"
+    [ "$status" = 255 ] || fail "exit status $status, want 255"
+    [ -s err ] && fail "wrote to stderr: $(cat err)"
+    echo "close $nth failed: exit status $status"
+    ;;
+*) echo "usage: $0 reads|close COMMAND..." >&2; exit 2 ;;
+esac
+exit "$failed"
