@@ -11,6 +11,6 @@ set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 # Wine in a 32-bit prefix of the build's own, quiet on stderr, without the
 # .NET and HTML engines a console program does not need.
 set(DCDCOUNT_WINE_ENV
-    WINEARCH=win32 WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+    WINEARCH=win32 WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all LC_ALL=C.UTF-8
     WINEDLLOVERRIDES=mscoree,mshtml=)
 set(CMAKE_CROSSCOMPILING_EMULATOR env ${DCDCOUNT_WINE_ENV} wine)

@@ -67,8 +67,12 @@ printf '\x54\0\0\0' >cut-short.dcd
 : >empty.dcd
 cp run1-be.dcd ./-
 cp run1.dcd 'my run %d%s%n.dcd'
-mkdir -p traj nested
+mkdir -p traj nested данные
 cp run1.dcd traj/run1.dcd
+# Names in scripts outside the ANSI code page of a Windows host, and one inside it.
+for name in 轨迹.dcd '🧬 run.dcd' '100% 轨迹 %s.dcd' данные/run1.dcd Jürgen.dcd; do cp run1.dcd "$name"; done
+cp run1-be.dcd траектория.dcd
+cp notes.txt заметки.txt
 # A trajectory past 4 GiB: sparse, so it costs no disk.
 cp run1-be.dcd huge.dcd && truncate -s 5G huge.dcd
 
@@ -84,6 +88,24 @@ check() {
         judge "$what" "$status" "$actual"
     else
         fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
+    fi
+}
+
+# shown NAME WINDOWS-BYTES: NAME as the program writes it to a file or a pipe.
+# POSIX hosts write the bytes they were given; Windows writes the ANSI code
+# page (1252 here), with '?' for each UTF-16 unit the code page lacks.
+shown() { if [ "$eol" = $'\n' ]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
+
+# check_console EXPECTED-LINE ARG...: on a terminal (a pseudo-terminal that
+# script makes), the line shows the name as it was typed, on every host.
+check_console() {
+    local expected=$1
+    shift
+    SHELL=/bin/bash script -qec "$(printf '%q ' "${program[@]}" "$@")" /dev/null </dev/null >out 2>&1
+    if grep -qF "$expected" out; then
+        pass
+    else
+        fail "dcdcount$(printf ' [%q]' "$@") on a terminal: no line '$expected' in:" "$(od -c out)"
     fi
 }
 
@@ -138,6 +160,17 @@ check 0 $'-h is not a valid file name.\n'                       -h
 check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
 posix_only check 0 $'\xff\xfe run.dcd is not a valid file name.\n' $'\xff\xfe run.dcd'
 check 0 $'line\nbreak is not a valid file name.\n'              $'line\nbreak'
+check 0 "$(shown 轨迹.dcd '??.dcd') contains 300 frames."$'\n'                     轨迹.dcd
+check 0 "$(shown траектория.dcd '??????????.dcd') contains 300 frames."$'\n'       траектория.dcd
+check 0 "$(shown '🧬 run.dcd' '?? run.dcd') contains 300 frames."$'\n'             '🧬 run.dcd'
+check 0 "$(shown '100% 轨迹 %s.dcd' '100% ?? %s.dcd') contains 300 frames."$'\n'   '100% 轨迹 %s.dcd'
+check 0 "$(shown данные/run1.dcd '??????/run1.dcd') contains 300 frames."$'\n'     данные/run1.dcd
+check 0 "$(shown заметки.txt '???????.txt') is not a valid DCD file"$'\n'          заметки.txt
+check 0 "$(shown данные '??????') is not a valid file name."$'\n'                  данные
+check 0 "$(shown нет.dcd '???.dcd') is not a valid file name."$'\n'                нет.dcd
+check 0 "$(shown Jürgen.dcd $'J\xfcrgen.dcd') contains 300 frames."$'\n'          Jürgen.dcd
+check_console '轨迹.dcd contains 300 frames.'                                       轨迹.dcd
+check_console 'траектория.dcd contains 300 frames.'                                 траектория.dcd
 
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
 exec {p}< <(cat run1.dcd)
