@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the packages twice from the same source and compares them byte for
+# byte: in two folders (one on tmpfs where there is one, so that a folder's
+# files are listed in another order), one after the other, from files with
+# different modification times, under different umasks, and with no
+# SOURCE_DATE_EPOCH in the environment. The source is the tracked files as they stand (HEAD on a clean
+# checkout).
+#
+# usage: tests/check_reproducible.sh   (needs what the release, linux-arm64
+#        and windows-x86 presets need, and zip)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+unset SOURCE_DATE_EPOCH
+
+packages=(release/dcdcount_*_amd64.deb linux-arm64/dcdcount_*_arm64.deb windows-x86/dcdcount-*-win32.zip)
+source=$(git -c user.name=check -c user.email=check@localhost stash create)
+work=$(mktemp -d)
+fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$work" "$fast"' EXIT
+
+# build FOLDER TIME: the packages, built in FOLDER from files last modified at TIME.
+build() {
+    mkdir -p "$1"
+    git archive "${source:-HEAD}" | tar -x -C "$1"
+    find "$1" -exec touch -h -d "$2" {} +
+    for package in "${packages[@]}"; do
+        preset=${package%%/*}
+        (cd "$1" && cmake --preset "$preset" -DBUILD_TESTING=OFF &&
+            cmake --build --preset "$preset" --target package) >"$1/$preset.log" 2>&1 ||
+            { cat "$1/$preset.log"; exit 1; }
+    done
+}
+build "$work/first" '2001-02-03 04:05:06'
+(umask 0002 && build "$fast/a/second/build/here" now)
+
+failed=0
+for package in "${packages[@]}"; do
+    first=$(echo "$work"/first/build/$package)
+    second=$(echo "$fast"/a/second/build/here/build/$package)
+    if cmp "$first" "$second"; then
+        echo "same bytes: $(sha256sum "$first" | cut -c1-64)  $(basename "$first")"
+    else
+        echo "FAIL: $(basename "$first") differs between two builds"
+        failed=1
+    fi
+done
+exit "$failed"
