@@ -5,6 +5,7 @@
 
 #include "host.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -50,7 +51,7 @@ char ansi_name[3 * longest_name + 1];
 // whatever the console's code page.
 void write_console(HANDLE console, const wchar_t* name, const char* rest)
 {
-    const std::size_t name_length = std::wcslen(name);
+    const std::size_t name_length = std::min(std::wcslen(name), longest_name);
     std::wmemcpy(console_line, name, name_length);
     std::size_t length = name_length;
     while (*rest != '\0' && length < name_length + longest_rest) {
