@@ -33,7 +33,7 @@ for file in "${sources[@]}"; do [ -s "$file" ] && mirrors+=("$file"); done
 mmdebstrap --quiet --variant=minbase "${aptopts[@]}" bookworm "$root" "${mirrors[@]}"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir "$root/root/dcdcount"
-git ls-files -z | xargs -0 tar -c | tar -x -C "$root/root/dcdcount"
+git ls-files -z | tar -c --null -T - | tar -x -C "$root/root/dcdcount"
 
 # run N: quick-start line N in the root, in a shell of its own, as root in a
 # fresh login would run it; its output is shown and kept in $work/N.out.
