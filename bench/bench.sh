@@ -20,7 +20,7 @@ runs=${BENCH_RUNS:-2000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake -S "$here/bench/floor" -B "$work/floor" -DCMAKE_BUILD_TYPE=Release \
-    --toolchain "$here/cmake/x86_64-linux-musl.cmake" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/x86_64-linux-musl.cmake" >/dev/null
 cmake --build "$work/floor" >/dev/null
 cd "$work"
 head -c 1024 "$here/samples/run1-little-endian.dcd" >small.dcd
