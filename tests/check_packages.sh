@@ -2,21 +2,23 @@
 # Builds the packages and checks what a user gets from each: the amd64 .deb
 # from the release build, installed into a scratch root with dpkg; the arm64
 # .deb from the linux-arm64 build, unpacked and run under qemu-aarch64; both
-# checked by lintian; and the Windows .zip from the windows-x86 build.
-# usage: tests/check_packages.sh   (after configuring the release, linux-arm64
-#        and windows-x86 presets; needs dpkg, lintian, man-db, qemu-user, unzip, zip)
+# checked by lintian; and the Windows .zips from the windows-x86 and
+# windows-x64 builds.
+# usage: tests/check_packages.sh   (after configuring the release, linux-arm64,
+#        windows-x86 and windows-x64 presets; needs dpkg, lintian, man-db,
+#        qemu-user, unzip, zip)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-for preset in release linux-arm64 windows-x86; do
+for preset in release linux-arm64 windows-x86 windows-x64; do
     cmake --build --preset "$preset" --target package
 done
 deb=$(ls build/release/dcdcount_*_amd64.deb)
 arm=$(ls build/linux-arm64/dcdcount_*_arm64.deb)
-zip=$(ls build/windows-x86/dcdcount-*-win32.zip)
+zips=(build/windows-x86/dcdcount-*-win32.zip build/windows-x64/dcdcount-*-win64.zip)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -49,16 +51,23 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
     fail "the manual page renders with warnings"
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
 
-echo "== $zip"
-unzip -q "$zip" -d "$work/zip"
-folder=$(basename "$zip" .zip)
-contents=$(cd "$work/zip" && find . -type f | sort | tr '\n' ' ')
-[ "$contents" = "./$folder/LICENSE.txt ./$folder/USAGE.txt ./$folder/dcdcount.exe " ] ||
-    fail "zip holds: $contents"
-for text in USAGE.txt LICENSE.txt; do
-    lines=$(wc -l <"$work/zip/$folder/$text")
-    [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$work/zip/$folder/$text")" = "$lines" ] ||
-        fail "$text does not end every line in CRLF"
+for zip in "${zips[@]}"; do
+    echo "== $zip"
+    folder=$(basename "$zip" .zip)
+    unzip -q "$zip" -d "$work/$folder"
+    contents=$(cd "$work/$folder" && find . -type f | sort | tr '\n' ' ')
+    [ "$contents" = "./$folder/LICENSE.txt ./$folder/USAGE.txt ./$folder/dcdcount.exe " ] ||
+        fail "zip holds: $contents"
+    for text in USAGE.txt LICENSE.txt; do
+        lines=$(wc -l <"$work/$folder/$folder/$text")
+        [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$work/$folder/$folder/$text")" = "$lines" ] ||
+            fail "$text does not end every line in CRLF"
+    done
+    format=$(objdump -f "$work/$folder/$folder/dcdcount.exe" | sed -n 's/.*file format //p')
+    case "$folder:$format" in
+    *-win32:pei-i386 | *-win64:pei-x86-64) ;;
+    *) fail "$zip holds a program of format $format" ;;
+    esac
 done
 
 [ "$failed" = 0 ] && echo "packages: all checks passed"

@@ -6,13 +6,14 @@
 # SOURCE_DATE_EPOCH in the environment. The source is the tracked files as they stand (HEAD on a clean
 # checkout).
 #
-# usage: tests/check_reproducible.sh   (needs what the release, linux-arm64
-#        and windows-x86 presets need, and zip)
+# usage: tests/check_reproducible.sh   (needs what the release, linux-arm64,
+#        windows-x86 and windows-x64 presets need, and zip)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
 
-packages=(release/dcdcount_*_amd64.deb linux-arm64/dcdcount_*_arm64.deb windows-x86/dcdcount-*-win32.zip)
+packages=(release/dcdcount_*_amd64.deb linux-arm64/dcdcount_*_arm64.deb windows-x86/dcdcount-*-win32.zip
+    windows-x64/dcdcount-*-win64.zip)
 source=$(git -c user.name=check -c user.email=check@localhost stash create)
 work=$(mktemp -d)
 fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)

@@ -16,6 +16,9 @@ esac
 shift
 program=("$@")
 
+# Names are written in UTF-8; under Wine this locale gives ANSI code page 1252.
+export LC_ALL=C.UTF-8
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
