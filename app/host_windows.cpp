@@ -75,8 +75,13 @@ void host::print_line(const Name& name, const char* rest)
     }
     // A file or a pipe gets the bytes that scripts have always read: the name
     // in the ANSI code page, where each character it lacks becomes '?', and
-    // the text stream's line ending.
-    if (WideCharToMultiByte(CP_ACP, 0, name.text, -1, ansi_name, sizeof ansi_name, nullptr,
+    // the text stream's line ending. Never a look-alike: Windows' best fit
+    // would print a fullwidth digit as the digit, naming another file, and a
+    // fullwidth quote as a quote. A code page that holds every character
+    // (UTF-8, GB18030) has nothing to fit, and Windows refuses the flag there.
+    const UINT code_page = GetACP();
+    const DWORD flags = code_page == CP_UTF8 || code_page == 54936 ? 0 : WC_NO_BEST_FIT_CHARS;
+    if (WideCharToMultiByte(code_page, flags, name.text, -1, ansi_name, sizeof ansi_name, nullptr,
                             nullptr) > 0) {
         std::printf("%s%s\n", ansi_name, rest);
     }

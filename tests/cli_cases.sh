@@ -73,7 +73,9 @@ cp run1.dcd 'my run %d%s%n.dcd'
 mkdir -p traj nested данные
 cp run1.dcd traj/run1.dcd
 # Names in scripts outside the ANSI code page of a Windows host, and one inside it.
-for name in 轨迹.dcd '🧬 run.dcd' '100% 轨迹 %s.dcd' данные/run1.dcd Jürgen.dcd; do cp run1.dcd "$name"; done
+for name in 轨迹.dcd '🧬 run.dcd' '100% 轨迹 %s.dcd' данные/run1.dcd Jürgen.dcd run１.dcd Ā.dcd; do
+    cp run1.dcd "$name"
+done
 cp run1-be.dcd траектория.dcd
 cp notes.txt заметки.txt
 # A trajectory past 4 GiB: sparse, so it costs no disk.
@@ -92,6 +94,26 @@ check() {
     else
         fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
     fi
+}
+
+# in_locale LOCALE CHECK...: a check with the program run in LOCALE (such as
+# hi_IN.UTF-8), compiled into the work folder where the system lacks it; Wine
+# needs it installed to read the arguments in its character set. Skipped where
+# localedef (Debian's locales) cannot compile it.
+in_locale() {
+    local saved=("${program[@]}")
+    if ! locale -a 2>/dev/null | grep -qix "${1/UTF-8/utf8}"; then
+        mkdir -p locales
+        if ! localedef -i "${1%%.*}" -f "${1#*.}" "locales/$1" 2>/dev/null; then
+            skipped=$((skipped + 1))
+            return
+        fi
+        program=(env "LOCPATH=$work/locales" "${program[@]}")
+    fi
+    program=(env "LC_ALL=$1" "${program[@]}")
+    shift
+    "$@"
+    program=("${saved[@]}")
 }
 
 # shown NAME WINDOWS-BYTES: NAME as the program writes it to a file or a pipe.
@@ -172,6 +194,10 @@ check 0 "$(shown заметки.txt '???????.txt') is not a valid DCD file"$'\n'
 check 0 "$(shown данные '??????') is not a valid file name."$'\n'                  данные
 check 0 "$(shown нет.dcd '???.dcd') is not a valid file name."$'\n'                нет.dcd
 check 0 "$(shown Jürgen.dcd $'J\xfcrgen.dcd') contains 300 frames."$'\n'          Jürgen.dcd
+check 0 "$(shown run１.dcd 'run?.dcd') contains 300 frames."$'\n'                   run１.dcd
+check 0 "$(shown Ā.dcd '?.dcd') contains 300 frames."$'\n'                          Ā.dcd
+# An ANSI code page of UTF-8 (65001, as this locale gives under Wine): UTF-8 bytes.
+in_locale hi_IN.UTF-8 check 0 $'轨迹.dcd contains 300 frames.\n'                   轨迹.dcd
 check_console '轨迹.dcd contains 300 frames.'                                       轨迹.dcd
 check_console 'траектория.dcd contains 300 frames.'                                 траектория.dcd
 
