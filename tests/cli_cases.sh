@@ -78,6 +78,7 @@ for name in 轨迹.dcd '🧬 run.dcd' '100% 轨迹 %s.dcd' данные/run1.dcd
 done
 cp run1-be.dcd траектория.dcd
 cp notes.txt заметки.txt
+long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
 # A trajectory past 4 GiB: sparse, so it costs no disk.
 cp run1-be.dcd huge.dcd && truncate -s 5G huge.dcd
 
@@ -122,15 +123,35 @@ in_locale() {
 shown() { if [ "$eol" = $'\n' ]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
 
 # check_console EXPECTED-LINE ARG...: on a terminal (a pseudo-terminal that
-# script makes), the line shows the name as it was typed, on every host.
+# script makes), the line shows the name as it was typed, on every host, and
+# the terminal shows that whole line and nothing else.
+# check_console '>' EXPECTED-STDOUT ARG...: standard output sent to a file from
+# that terminal, standard error left on it: the file gets EXPECTED-STDOUT (as
+# for check), the terminal nothing.
 check_console() {
+    local redirect=''
+    [ "$1" = '>' ] && { redirect=' >out'; shift; }
     local expected=$1
     shift
-    SHELL=/bin/bash script -qec "$(printf '%q ' "${program[@]}" "$@")" /dev/null </dev/null >out 2>&1
-    if grep -qF "$expected" out; then
+    rm -f out
+    # A terminal wide enough for the line: Wine breaks it at the last column.
+    SHELL=/bin/bash script -qec "stty cols 500; $(printf '%q ' "${program[@]}" "$@")$redirect" /dev/null \
+        </dev/null >terminal 2>&1
+    # What the terminal shows, without Wine's cursor controls and carriage returns.
+    sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r//g' terminal >shown
+    [ -e out ] || : >out
+    if [ -n "$redirect" ]; then
+        printf '%s' "${expected//$'\n'/$eol}" >want
+        : >want-shown
+    else
+        : >want
+        printf '%s\n' "$expected" >want-shown
+    fi
+    if cmp -s want-shown shown && cmp -s want out; then
         pass
     else
-        fail "dcdcount$(printf ' [%q]' "$@") on a terminal: no line '$expected' in:" "$(od -c out)"
+        fail "dcdcount$(printf ' [%q]' "$@")${redirect} on a terminal: want $(od -c want-shown)," \
+            "got $(od -c shown), and in the file $(od -c out)"
     fi
 }
 
@@ -200,6 +221,9 @@ check 0 "$(shown Ā.dcd '?.dcd') contains 300 frames."$'\n'                     
 in_locale hi_IN.UTF-8 check 0 $'轨迹.dcd contains 300 frames.\n'                   轨迹.dcd
 check_console '轨迹.dcd contains 300 frames.'                                       轨迹.dcd
 check_console 'траектория.dcd contains 300 frames.'                                 траектория.dcd
+check_console 'most-negative.dcd contains -2147483648 frames.'                      most-negative.dcd
+check_console "$long is not a valid file name."                                     "$long"
+check_console '>' $'run1.dcd contains 300 frames.\n'                                run1.dcd
 
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
 exec {p}< <(cat run1.dcd)

@@ -4,9 +4,9 @@
 # usage: trace_cases.sh reads|close COMMAND...
 #   reads   the program asks the trajectory for at most twelve bytes, on a
 #           regular file and on a pipe
-#   close   when closing the trajectory fails (and only that close, made to
-#           fail by strace), the verdict line is still printed and the exit
-#           status is 255
+#   close   when closing the file fails (and only that close, made to fail by
+#           strace), the verdict line is still printed and the exit status is
+#           255, for a DCD file and for one that is not
 #   COMMAND how to start the program, as for cli_cases.sh
 # Exits 77, which CTest reports as skipped, where strace is missing or cannot
 # see the program's own calls (under an emulator such as qemu or Wine).
@@ -53,18 +53,27 @@ reads)
     exec {p}<&-
     ;;
 close)
-    # Which close is the trajectory's, counting every close of the run (the
-    # dynamic loader's too); then make that one, and only that one, fail.
-    strace -qq -o trace -e trace=open,openat,close "${program[@]}" run1.dcd >/dev/null
-    nth=$(calls_on trace run1.dcd | awk '$2 ~ /^close/ { print $1 }')
-    [ -n "$nth" ] || { fail "the trajectory is never closed"; exit 1; }
-    strace -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when="$nth" \
-        "${program[@]}" run1.dcd >out 2>err
-    status=$?
-    [ "$(cat out)" = "run1.dcd contains 300 frames." ] || fail "printed '$(cat out)'"
-    [ "$status" = 255 ] || fail "exit status $status, want 255"
-    [ -s err ] && fail "wrote to stderr: $(cat err)"
-    echo "close $nth failed: exit status $status"
+    # For a DCD file and for one that is not: which close is the file's,
+    # counting every close of the run (the dynamic loader's too); then make
+    # that one, and only that one, fail.
+    printf 'Just some notes about run 1.\n' >notes.txt
+    for name in run1.dcd notes.txt; do
+        strace -qq -o trace -e trace=open,openat,close "${program[@]}" "$name" >/dev/null
+        nth=$(calls_on trace "$name" | awk '$2 ~ /^close/ { print $1 }')
+        [ -n "$nth" ] || { fail "$name is never closed"; continue; }
+        strace -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when="$nth" \
+            "${program[@]}" "$name" >out 2>err
+        status=$?
+        read -r line <out
+        case "$name" in
+        *.dcd) want="$name contains 300 frames." ;;
+        *) want="$name is not a valid DCD file" ;;
+        esac
+        [ "$line" = "$want" ] || fail "$name: printed '$line'"
+        [ "$status" = 255 ] || fail "$name: exit status $status, want 255"
+        [ -s err ] && fail "$name: wrote to stderr: $(cat err)"
+        echo "$name: close $nth failed: exit status $status"
+    done
     ;;
 *) echo "usage: $0 reads|close COMMAND..." >&2; exit 2 ;;
 esac
