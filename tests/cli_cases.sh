@@ -93,7 +93,8 @@ check() {
     if cmp -s want out; then
         judge "$what" "$status" "$actual"
     else
-        fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)"
+        fail "$what: stdout differs (want, then got):" "$(od -c want)" "$(od -c out)" \
+            "exit status $actual, stderr: $(cat err)"
     fi
 }
 
