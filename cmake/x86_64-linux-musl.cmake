@@ -26,7 +26,7 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -stdlib=libc++ -E -v -x c++ /dev/n
     OUTPUT_QUIET ERROR_VARIABLE search)
 string(REGEX REPLACE ".*search starts here:\n(.*)End of search list.*" "\\1" search "${search}")
 string(REGEX MATCHALL "[^\n ]+/c\\+\\+/v1" libcxx_include "${search}")
-if(failed OR NOT libcxx_include OR NOT EXISTS ${musl_lib}/libc.a)
+if(failed OR NOT libcxx_include OR NOT EXISTS ${musl_lib}/libc.a OR NOT EXISTS ${musl_lib}/rcrt1.o)
     message(FATAL_ERROR "The musl toolchain needs clang, libc++'s headers and musl: "
         "apt-get install clang libc++-dev musl-dev")
 endif()
@@ -40,10 +40,13 @@ set(CMAKE_CXX_FLAGS_INIT
 
 # Programs are linked from musl's start files around their objects and musl's
 # C library, and nothing else: no C++ library, no compiler runtime. (The
-# compile flags reach the link too, where -nostdinc has nothing to do.)
+# compile flags reach the link too, where -nostdinc has nothing to do.) They
+# are static-pie, with musl's rcrt1.o, which relocates the program wherever
+# the kernel loads it: no fixed address, and still no dynamic loader.
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 foreach(lang IN ITEMS C CXX)
     set(CMAKE_${lang}_LINK_EXECUTABLE "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> \
-<LINK_FLAGS> -static -nostdlib -Wno-unused-command-line-argument ${musl_lib}/crt1.o \
+<LINK_FLAGS> -static-pie -nostdlib -Wno-unused-command-line-argument ${musl_lib}/rcrt1.o \
 ${musl_lib}/crti.o <OBJECTS> -o <TARGET> <LINK_LIBRARIES> ${musl_lib}/libc.a ${musl_lib}/crtn.o")
 endforeach()
 
