@@ -1,17 +1,19 @@
 # Run by CPack once it has written a package (CPACK_POST_BUILD_SCRIPTS): packs
 # the same staged files again with the platform's own tool, so that the same
-# source gives the same bytes whoever builds it, wherever and whenever.
-# SOURCE_DATE_EPOCH is set in CPack's environment (see CMakeLists.txt), and
-# every mode is made what a umask of 022 gives: 755 for folders and programs,
-# 644 for the rest.
+# source gives the same bytes whoever builds it, wherever and whenever. The
+# staged files already carry the release's modes and time (normalise.cmake).
 #
 # - A .deb: CPack counts each folder's size as the file system reports it, so
 #   Installed-Size depended on the build folder's file system. dpkg-deb packs
 #   it again, sorted, owned by root, with Installed-Size counted the way
 #   dpkg-gencontrol counts it: the KiB of each file rounded up, 1 per folder.
+# - A tarball: CPack's records the builder's user and group and lists the
+#   files in the file system's order. GNU tar writes it again, sorted, owned by
+#   root (0), and gzip -9n compresses it with no name or time inside.
 # - A .zip: CPack's records the builder's user and group and lists the files
 #   in the order they were installed. Info-ZIP writes it again, with the files
 #   sorted, no owners or extra times (-X), and DOS times in UTC.
+# An RPM comes out the same every time as rpmbuild writes it.
 
 set(package ${CPACK_PACKAGE_FILES})
 if(package MATCHES "\\.deb$")
@@ -35,12 +37,16 @@ if(package MATCHES "\\.deb$")
     file(WRITE ${root}/DEBIAN/control "${control}")
     execute_process(COMMAND dpkg-deb --root-owner-group -Zxz --build ${root} ${package}
         OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+elseif(package MATCHES "\\.tar\\.gz$")
+    cmake_path(GET CPACK_TEMPORARY_DIRECTORY PARENT_PATH staging)
+    cmake_path(GET CPACK_TEMPORARY_DIRECTORY FILENAME top)
+    execute_process(
+        COMMAND tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 -C ${staging} ${top}
+        COMMAND gzip -9n
+        OUTPUT_FILE ${package} COMMAND_ERROR_IS_FATAL ANY)
 elseif(package MATCHES "\\.zip$")
     cmake_path(GET CPACK_TEMPORARY_DIRECTORY PARENT_PATH staging)
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${staging} ${CPACK_TEMPORARY_DIRECTORY}/*)
-    execute_process(COMMAND chmod u=rwX,go=rX ${files}
-        COMMAND touch -h -d @$ENV{SOURCE_DATE_EPOCH} ${files}
-        WORKING_DIRECTORY ${staging} COMMAND_ERROR_IS_FATAL ANY)
     file(REMOVE ${package})
     execute_process(COMMAND zip -X -q ${package} ${files}
         WORKING_DIRECTORY ${staging} COMMAND_ERROR_IS_FATAL ANY)

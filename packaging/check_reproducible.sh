@@ -6,14 +6,15 @@
 # SOURCE_DATE_EPOCH in the environment. The source is the tracked files as they stand (HEAD on a clean
 # checkout).
 #
-# usage: tests/check_reproducible.sh   (needs what the release, linux-arm64,
-#        windows-x86 and windows-x64 presets need, and zip)
+# usage: packaging/check_reproducible.sh   (needs what the release, linux-arm64,
+#        windows-x86 and windows-x64 presets need, rpm and zip)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
 
-packages=(release/dcdcount_*_amd64.deb linux-arm64/dcdcount_*_arm64.deb windows-x86/dcdcount-*-win32.zip
-    windows-x64/dcdcount-*-win64.zip)
+packages=(release/dcdcount_*_amd64.deb release/dcdcount-*.x86_64.rpm release/dcdcount-*-linux-musl.tar.gz
+    linux-arm64/dcdcount_*_arm64.deb linux-arm64/dcdcount-*.aarch64.rpm linux-arm64/dcdcount-*-linux-gnu.tar.gz
+    windows-x86/dcdcount-*-win32.zip windows-x64/dcdcount-*-win64.zip)
 source=$(git -c user.name=check -c user.email=check@localhost stash create)
 work=$(mktemp -d)
 fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
@@ -24,8 +25,7 @@ build() {
     mkdir -p "$1"
     git archive "${source:-HEAD}" | tar -x -C "$1"
     find "$1" -exec touch -h -d "$2" {} +
-    for package in "${packages[@]}"; do
-        preset=${package%%/*}
+    for preset in $(printf '%s\n' "${packages[@]%%/*}" | uniq); do
         (cd "$1" && cmake --preset "$preset" -DBUILD_TESTING=OFF &&
             cmake --build --preset "$preset" --target package) >"$1/$preset.log" 2>&1 ||
             { cat "$1/$preset.log"; exit 1; }

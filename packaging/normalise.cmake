@@ -1,0 +1,7 @@
+# Run by CPack once the files of a package are staged, before it packs them
+# (CPACK_PRE_BUILD_SCRIPTS): every mode is what a umask of 022 gives (755 for
+# folders and programs, 644 for the rest) and every file and folder carries
+# the release's time, whoever builds the package and whenever.
+execute_process(COMMAND chmod -R u=rwX,go=rX ${CPACK_TEMPORARY_DIRECTORY} COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND find ${CPACK_TEMPORARY_DIRECTORY} -exec touch -h -d @$ENV{SOURCE_DATE_EPOCH} {} +
+    COMMAND_ERROR_IS_FATAL ANY)
