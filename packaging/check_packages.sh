@@ -77,13 +77,15 @@ usr/share/licenses/dcdcount/LICENSE usr/share/man usr/share/man/man1 usr/share/m
         fail "$rpm installs: $installed"
     echo "== $tarball"
     top=$(basename "$tarball" .tar.gz)
-    tar -tzf "$tarball" | LC_ALL=C sort -c || fail "$tarball is not sorted"
-    entries=$(tar -tzf "$tarball" | sed "s|^$top/||" | tr '\n' ' ')
+    names=$(tar -tzf "$tarball")
+    LC_ALL=C sort -c <<<"$names" || fail "$tarball is not sorted"
+    entries=$(sed "s|^$top/||" <<<"$names" | tr '\n' ' ')
     [ "$entries" = " bin/ bin/dcdcount share/ share/doc/ share/doc/dcdcount/ share/doc/dcdcount/LICENSE \
 share/doc/dcdcount/README.md share/man/ share/man/man1/ share/man/man1/dcdcount.1.gz " ] ||
         fail "$tarball holds: $entries"
-    odd=$(tar -tvzf "$tarball" --full-time | grep -vE "^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x) root/root +[0-9]+ $release " ||
-        tar -tvzf "$tarball" --numeric-owner | grep -v ' 0/0 ' || true)
+    # Each entry owned by root both by name and by number.
+    odd=$({ tar -tvzf "$tarball" --full-time | grep -vE "^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x) root/root +[0-9]+ $release "
+        tar -tvzf "$tarball" --numeric-owner | grep -v ' 0/0 '; } || true)
     [ -z "$odd" ] || fail "$tarball has entries not owned by root, with other modes or times: $odd"
     tar -xzf "$tarball" -C "$work"
     for program in "$work/$build.rpm/usr/bin/dcdcount" "$work/$top/bin/dcdcount"; do

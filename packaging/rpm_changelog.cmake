@@ -1,5 +1,5 @@
 # Writes rpm-changelog in the build folder: the entries of doc/changelog (the
-# Debian changelog) as an RPM spec's %changelog takes them, newest first:
+# Debian changelog) as rpmbuild's %changelog takes them, newest first:
 #
 #   * Wed Dec 09 2026 The dcdcount developers <...> - 1.0.0-1
 #   - First release: prints how many frames ...
