@@ -3,7 +3,8 @@
 # file for it (rcrt1.o), so that the program loads at a random address; plain
 # -static elsewhere (Debian 12's s390x C library, Windows). Sets
 # DCDCOUNT_STATIC_LINK, and turns on position-independent code for
-# -static-pie. Included by cross.cmake and, for the plain build, by app/.
+# -static-pie. Included by cross.cmake and, for the plain build, by the top
+# CMakeLists.txt.
 set(DCDCOUNT_STATIC_LINK -static)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=rcrt1.o
