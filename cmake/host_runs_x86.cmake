@@ -1,13 +1,15 @@
 # How the tests start a 32-bit x86 program (the linux-x86 and windows-x86
 # builds). Most x86-64 kernels run 32-bit x86 programs; some have IA-32
 # emulation switched off (some cloud and hardened kernels, WSL 1), and there
-# neither such a program nor 32-bit Wine can start.
+# neither such a program nor 32-bit Wine can start. And 32-bit Wine may be
+# missing, as where the archive's i386 side could not be installed.
 #
 # DCDCOUNT_HOST_RUNS_X86 decides: AUTO (the default) builds a small program
 # for the target and tries it, natively for Linux and under 32-bit Wine for
 # Windows; ON or OFF forces either answer. Where the answer is no, a Linux
 # program is run under qemu-i386 (qemu-user), and a Windows program's tests
-# are skipped. The configure output says which.
+# are skipped. The configure output says which, and why: for Windows, whether
+# 32-bit Wine is not installed, or the kernel cannot start it.
 #
 # Sets CMAKE_CROSSCOMPILING_EMULATOR for Linux, and dcdcount_cannot_run: why
 # the tests cannot start the program here, or nothing where they can.
@@ -26,31 +28,43 @@ if(DCDCOUNT_HOST_RUNS_X86 STREQUAL "AUTO")
             message(FATAL_ERROR "Cannot build a small program for the target:\n${log}")
         endif()
         if(WIN32)
-            # Wine leaves its server and services running a while: nothing of
-            # theirs may hold a pipe of this process, and the server is stopped.
-            execute_process(COMMAND env ${DCDCOUNT_WINE_ENV} ${DCDCOUNT_WINE} ${dir}/x86.exe
-                INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE ${dir}/wine.log
-                RESULT_VARIABLE result)
-            execute_process(COMMAND env ${DCDCOUNT_WINE_ENV} ${DCDCOUNT_WINESERVER} -k
-                INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null)
-            file(STRINGS ${dir}/wine.log lines REGEX ".")
-            list(POP_BACK lines error)
-            if(error)
-                set(error ": ${error}")
+            # First whether 32-bit Wine is there at all, and whether this
+            # kernel starts its loader (itself a 32-bit x86 program); bash,
+            # unlike sh, gives status 126 for a program that cannot start
+            # rather than reading it as a script.
+            execute_process(COMMAND bash -c [[command -v "$0" >/dev/null || exit 127; exec "$0" --version]]
+                ${DCDCOUNT_WINE} RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
+            set(error "")
+            if(result EQUAL 127)
+                set(how "32-bit Wine is not installed (${DCDCOUNT_WINE}; Debian and Ubuntu: wine32)")
+            elseif(result EQUAL 126)
+                set(how "this kernel runs no 32-bit x86 program: 32-bit Wine cannot start")
+            else()
+                # Wine leaves its server and services running a while: nothing
+                # of theirs may hold a pipe of this process, and the server is
+                # stopped.
+                execute_process(COMMAND env ${DCDCOUNT_WINE_ENV} ${DCDCOUNT_WINE} ${dir}/x86.exe
+                    INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE ${dir}/wine.log
+                    RESULT_VARIABLE result)
+                execute_process(COMMAND env ${DCDCOUNT_WINE_ENV} ${DCDCOUNT_WINESERVER} -k
+                    INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null)
+                file(STRINGS ${dir}/wine.log lines REGEX ".")
+                list(POP_BACK lines error)
+                if(error)
+                    set(error ": ${error}")
+                endif()
+                set(how "32-bit Wine did not start a small 32-bit x86 program (status ${result}${error})")
             endif()
-            set(how "32-bit Wine")
         else()
-            # Started by bash: where execvp would hand a program that cannot
-            # start to sh as a script, bash gives status 126.
+            # Started by bash, for the same reason.
             execute_process(COMMAND bash -c [[exec "$0"]] ${dir}/x86 RESULT_VARIABLE result
                 OUTPUT_QUIET ERROR_QUIET)
-            set(error "")
-            set(how "this host")
+            set(how "this host did not start a small 32-bit x86 program (status ${result})")
         endif()
         if(result EQUAL 42)
             set(tried "")
         else()
-            set(tried "${how} did not start a small 32-bit x86 program (status ${result}${error})")
+            set(tried "${how}")
         endif()
         set(DCDCOUNT_X86_TRIED "${tried}" CACHE INTERNAL "Why a 32-bit x86 program did not start")
     endif()

@@ -4,7 +4,12 @@
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(dcdcount_triple i686-w64-mingw32)
 set(dcdcount_wine_arch win32)
-# Debian's wrappers: `wine` starts the 32-bit loader where it is installed.
-set(DCDCOUNT_WINE wine)
+# Debian keeps the 32-bit loader (wine32) off PATH, and its `wine` wrapper
+# falls back to 64-bit Wine where the loader is missing: call the loader.
+if(EXISTS /usr/lib/wine/wine OR EXISTS /usr/lib/wine/wine64)
+    set(DCDCOUNT_WINE /usr/lib/wine/wine)
+else()
+    set(DCDCOUNT_WINE wine)
+endif()
 set(DCDCOUNT_WINESERVER wineserver)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
