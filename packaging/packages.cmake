@@ -93,8 +93,10 @@ else()
     # The program as installed, untouched: none of rpmbuild's post-install
     # scripts (stripping again, compressing, build-id links, a debug
     # package). And the build's time and host are the release's, so that the
-    # same source gives the same RPM.
+    # same source gives the same RPM. rpmbuild's package database (Debian's
+    # rpm keeps one in ~/.rpmdb) is one of this build's own.
     set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
+%define _dbpath ${PROJECT_BINARY_DIR}/rpmdb
 %define __os_install_post %{nil}
 %define debug_package %{nil}
 %define _build_id_links none
