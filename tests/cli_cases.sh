@@ -64,6 +64,13 @@ header le '\x1a\0\0\0' >ctrl-z.dcd
 header le '\r\n\0\0' >crlf.dcd
 header be '\0\0\n\r\n' >crlf-be.dcd
 printf '\x54\0\0\0\r\n\x1a\n\x2c\x01\0\0' >tag-crlf.dcd
+# 8-byte record markers (84 as a 64-bit integer), then the tag and the count;
+# and 4-byte ones whose count word reads like a tag, or follows four zeros.
+printf '\x54\0\0\0\0\0\0\0CORD\x2c\x01\0\0\x54\0\0\0' >marker8.dcd
+printf '\0\0\0\0\0\0\0\x54VELD\0\0\x01\x2c\0\0\0\x54' >marker8-be.dcd
+printf '\x54\0\0\0\0\0\0\0CORD\x2c\x01' >marker8-cut-short.dcd
+printf '\x54\0\0\0CORDCORD\x2c\x01\0\0' >tag-twice.dcd
+printf '\x54\0\0\0\0\0\0\0ABCD\x2c\x01\0\0' >zeros-no-tag.dcd
 printf 'Just some notes about run 1.\n' >notes.txt
 cp notes.txt 'notes%s%n%x.txt'
 printf '\x54\0\0\0' >cut-short.dcd
@@ -190,6 +197,11 @@ check 0 $'ctrl-z.dcd contains 26 frames.\n'                     ctrl-z.dcd
 check 0 $'crlf.dcd contains 2573 frames.\n'                     crlf.dcd
 check 0 $'crlf-be.dcd contains 2573 frames.\n'                  crlf-be.dcd
 check 0 $'tag-crlf.dcd contains 300 frames.\n'                  tag-crlf.dcd
+check 0 $'marker8.dcd contains 300 frames.\n'                   marker8.dcd
+check 0 $'marker8-be.dcd contains 300 frames.\n'                marker8-be.dcd
+check 0 $'marker8-cut-short.dcd is not a valid DCD file\n'      marker8-cut-short.dcd
+check 0 $'tag-twice.dcd contains 1146244931 frames.\n'          tag-twice.dcd
+check 0 $'zeros-no-tag.dcd contains 1145258561 frames.\n'       zeros-no-tag.dcd
 check 0 $'notes.txt is not a valid DCD file\n'                  notes.txt
 check 0 $'cut-short.dcd is not a valid DCD file\n'              cut-short.dcd
 check 0 $'empty.dcd is not a valid DCD file\n'                  empty.dcd
@@ -232,6 +244,9 @@ posix_only check 0 "/dev/fd/$p contains 300 frames."$'\n'       "/dev/fd/$p"
 exec {p}<&-
 exec {p}< <(cat cut-short.dcd)
 posix_only check 0 "/dev/fd/$p is not a valid DCD file"$'\n'    "/dev/fd/$p"
+exec {p}<&-
+exec {p}< <(cat marker8-be.dcd)
+posix_only check 0 "/dev/fd/$p contains 300 frames."$'\n'       "/dev/fd/$p"
 exec {p}<&-
 
 check_status 0 closed run1.dcd

@@ -12,30 +12,47 @@
 
 namespace {
 
-// A header is the file's first twelve bytes. 54 00 00 00 opens a
-// little-endian one, 00 00 00 54 a big-endian one; the count is bytes 8-11 in
-// that byte order, a two's complement 32-bit number. Anything else, or fewer
-// than twelve bytes, is not DCD.
-DcdHeaderVerdict expected_verdict(const std::uint8_t* data, std::size_t size)
+// The rule, and how many bytes of the file the header takes. The header's
+// first record is framed by its length, 84, in markers of 8 or 4 bytes.
+// 8 bytes: bytes 0-7 are 54 00 00 00 00 00 00 00 (little-endian) or
+// 00 00 00 00 00 00 00 54 (big-endian), bytes 8-11 are CORD or VELD, and the
+// count is bytes 12-15; fewer than sixteen bytes is not DCD. Otherwise 4
+// bytes: 54 00 00 00 opens a little-endian header, 00 00 00 54 a big-endian
+// one, and the count is bytes 8-11; fewer than twelve bytes, or any other
+// start, is not DCD. The count is a two's complement 32-bit number in the
+// header's byte order.
+struct Expected {
+    DcdHeaderVerdict verdict;
+    std::size_t length;
+};
+
+Expected expected_verdict(const std::uint8_t* data, std::size_t size)
 {
-    static constexpr std::uint8_t little[4] = {0x54, 0, 0, 0};
-    static constexpr std::uint8_t big[4] = {0, 0, 0, 0x54};
+    static constexpr std::uint8_t little[8] = {0x54, 0, 0, 0, 0, 0, 0, 0};
+    static constexpr std::uint8_t big[8] = {0, 0, 0, 0, 0, 0, 0, 0x54};
     if (size < 12) {
-        return {DcdHeaderKind::NotDcd, 0};
+        return {{DcdHeaderKind::NotDcd, 0}, 12};
     }
-    const bool is_little = std::memcmp(data, little, 4) == 0;
-    if (!is_little && std::memcmp(data, big, 4) != 0) {
-        return {DcdHeaderKind::NotDcd, 0};
+    const bool tag = std::memcmp(data + 8, "CORD", 4) == 0 || std::memcmp(data + 8, "VELD", 4) == 0;
+    const bool long_little = tag && std::memcmp(data, little, 8) == 0;
+    const bool long_big = tag && std::memcmp(data, big, 8) == 0;
+    const std::size_t length = long_little || long_big ? 16 : 12;
+    const bool is_little = long_little || (!long_big && std::memcmp(data, little, 4) == 0);
+    const bool is_big = long_big || (!long_little && std::memcmp(data, big + 4, 4) == 0);
+    if (size < length || (!is_little && !is_big)) {
+        return {{DcdHeaderKind::NotDcd, 0}, length};
     }
+    const std::uint8_t* count_bytes = data + length - 4;
     std::int64_t count = 0;
     for (int i = 0; i < 4; ++i) {
-        count = count * 256 + data[is_little ? 11 - i : 8 + i];
+        count = count * 256 + count_bytes[is_little ? 3 - i : i];
     }
     if (count >= (std::int64_t{1} << 31)) {
         count -= std::int64_t{1} << 32;
     }
-    return {is_little ? DcdHeaderKind::LittleEndian : DcdHeaderKind::BigEndian,
-            static_cast<std::int32_t>(count)};
+    return {{is_little ? DcdHeaderKind::LittleEndian : DcdHeaderKind::BigEndian,
+             static_cast<std::int32_t>(count)},
+            length};
 }
 
 void require(bool holds)
@@ -52,13 +69,13 @@ void check(const DcdHeaderVerdict& got, const DcdHeaderVerdict& want)
 }
 
 // Probes `stream` and checks the verdict, and that the stream is left right
-// after byte 11.
+// after the header.
 void check_probe(std::FILE* stream, const std::uint8_t* data, std::size_t size,
-                 const DcdHeaderVerdict& want)
+                 const Expected& want)
 {
     require(stream != nullptr);
-    check(probe_dcd_header(stream), want);
-    require(std::fgetc(stream) == (size > 12 ? data[12] : EOF));
+    check(probe_dcd_header(stream), want.verdict);
+    require(std::fgetc(stream) == (size > want.length ? data[want.length] : EOF));
     std::fclose(stream);
 }
 
@@ -66,8 +83,8 @@ void check_probe(std::FILE* stream, const std::uint8_t* data, std::size_t size,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const DcdHeaderVerdict want = expected_verdict(data, size);
-    check(classify_dcd_header({data, size}), want);
+    const Expected want = expected_verdict(data, size);
+    check(classify_dcd_header({data, size}), want.verdict);
 
     // A regular file, which seeks over bytes 4-7.
     std::FILE* file = std::tmpfile();

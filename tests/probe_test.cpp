@@ -21,6 +21,7 @@ struct ProbeCase {
     Bytes bytes;
     DcdHeaderKind kind;
     std::int32_t frame_count;  // read only for the two DCD kinds
+    std::size_t consumed = 12;  // where the probe leaves the stream: after the count
 };
 
 constexpr auto LE = DcdHeaderKind::LittleEndian;
@@ -49,6 +50,25 @@ const std::vector<ProbeCase> probe_cases = {
     {"marker only", {0x54, 0, 0, 0}, NotDcd, 0},
     {"no count", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D'}, NotDcd, 0},
     {"count cut short", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd, 0},
+    // 8-byte record markers: bytes 0-7 are 84 as a 64-bit integer, then the
+    // tag, then the count.
+    {"8-byte LE CORD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0, 0xAB}, LE,
+     300, 16},
+    {"8-byte BE CORD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C, 0xAB}, BE,
+     300, 16},
+    {"8-byte LE VELD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'V', 'E', 'L', 'D', 0xFF, 0xFF, 0xFF, 0xFF}, LE,
+     -1, 16},
+    {"8-byte BE VELD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'V', 'E', 'L', 'D', 0x80, 0, 0, 0}, BE, INT32_MIN,
+     16},
+    {"8-byte count cut short", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd,
+     0, 16},
+    {"8-byte, no count", {0, 0, 0, 0, 0, 0, 0, 0x54, 'V', 'E', 'L', 'D'}, NotDcd, 0},
+    {"8-byte BE, no tag", {0, 0, 0, 0, 0, 0, 0, 0x54, 'A', 'B', 'C', 'D', 0, 0, 0x01, 0x2C}, NotDcd, 0},
+    // 4-byte markers, whatever bytes 4-7 hold, unless a tag follows 8 marker bytes.
+    {"tag then CORD", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 'C', 'O', 'R', 'D', 0xAB}, LE, 1146244931},
+    {"zeros then no tag", {0x54, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C', 'D', 0xAB}, LE, 1145258561},
+    {"tag zeroed, BE", {0, 0, 0, 0x54, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0xAB}, BE, 1129271876},
+    {"marker 84 twice", {0x54, 0, 0, 0, 0x54, 0, 0, 0, 'C', 'O', 'R', 'D'}, LE, 1146244931},
 };
 
 void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
@@ -60,13 +80,12 @@ void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
 }
 
 // Probes `stream`, which delivers the case's bytes, checks the verdict and
-// that the stream is left right after byte 11 (the next byte is byte 12), and
-// closes it.
+// that the stream is left right after the count, and closes it.
 void expect_probe(const ProbeCase& c, std::FILE* stream)
 {
     ASSERT_NE(stream, nullptr);
     expect_verdict(c, probe_dcd_header(stream));
-    EXPECT_EQ(std::fgetc(stream), c.bytes.size() > 12 ? c.bytes[12] : EOF);
+    EXPECT_EQ(std::fgetc(stream), c.bytes.size() > c.consumed ? c.bytes[c.consumed] : EOF);
     std::fclose(stream);
 }
 
