@@ -11,9 +11,10 @@ set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION "dcdcount reads the first twelve bytes of a DCD trajectory file, written in\n\
-either byte order, and prints the number of frames that its header declares,\n\
-or why there is none. It reads nothing more, whatever the size of the file.")
+set(CPACK_PACKAGE_DESCRIPTION "dcdcount reads the first twelve bytes of a DCD trajectory file (sixteen\n\
+where its header has 8-byte record markers), written in either byte order,\n\
+and prints the number of frames that its header declares, or why there is\n\
+none. It reads nothing more, whatever the size of the file.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
