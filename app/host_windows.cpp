@@ -4,6 +4,7 @@
 // typed; a file or a pipe gets the bytes it always got.
 
 #include "host.hpp"
+#include "host_windows.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,14 +76,10 @@ void host::print_line(const Name& name, const char* rest)
     }
     // A file or a pipe gets the bytes that scripts have always read: the name
     // in the ANSI code page, where each character it lacks becomes '?', and
-    // the text stream's line ending. Never a look-alike: Windows' best fit
-    // would print a fullwidth digit as the digit, naming another file, and a
-    // fullwidth quote as a quote. A code page that holds every character
-    // (UTF-8, GB18030) has nothing to fit, and Windows refuses the flag there.
+    // the text stream's line ending.
     const UINT code_page = GetACP();
-    const DWORD flags = code_page == CP_UTF8 || code_page == 54936 ? 0 : WC_NO_BEST_FIT_CHARS;
-    if (WideCharToMultiByte(code_page, flags, name.text, -1, ansi_name, sizeof ansi_name, nullptr,
-                            nullptr) > 0) {
+    if (WideCharToMultiByte(code_page, narrow_name_flags(code_page), name.text, -1, ansi_name,
+                            sizeof ansi_name, nullptr, nullptr) > 0) {
         std::printf("%s%s\n", ansi_name, rest);
     }
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "host_windows.hpp"
+
 #include <fcntl.h>
 #include <io.h>
 #else
@@ -137,5 +139,28 @@ TEST(DcdHeader, PipeGivesTheSameVerdict)
         expect_probe(c, pipe_delivering(c.bytes));
     }
 }
+
+#ifdef _WIN32
+// A name for a file or a pipe is never written with a look-alike, except in
+// the code pages where Windows refuses to be told so.
+TEST(WindowsHost, NarrowNameFlagsFollowTheCodePage)
+{
+    const struct {
+        UINT code_page;
+        DWORD flags;
+    } rows[] = {
+        {65001, 0},                     // UTF-8
+        {54936, 0},                     // GB18030
+        {1252, WC_NO_BEST_FIT_CHARS},   // Western European
+        {932, WC_NO_BEST_FIT_CHARS},    // Japanese (Shift JIS)
+        {1251, WC_NO_BEST_FIT_CHARS},   // Cyrillic
+        {936, WC_NO_BEST_FIT_CHARS},    // Simplified Chinese (GBK)
+        {437, WC_NO_BEST_FIT_CHARS},    // OEM United States
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(host::narrow_name_flags(row.code_page), row.flags) << "code page " << row.code_page;
+    }
+}
+#endif
 
 }  // namespace
