@@ -26,8 +26,17 @@ cd "$work" || exit 2
 passed=0
 failed=0
 skipped=0
+reasons=$'\n'
 pass() { passed=$((passed + 1)); }
 fail() { failed=$((failed + 1)); printf 'FAIL: %s\n' "$@"; }
+# skip REASON: a case that cannot run here; counted, and its reason said once.
+skip() {
+    skipped=$((skipped + 1))
+    case "$reasons" in
+    *$'\n'"$1"$'\n'*) ;;
+    *) reasons+="$1"$'\n'; printf 'skipped: %s\n' "$1" ;;
+    esac
+}
 
 # judge WHAT STATUS ACTUAL: the exit status is the one wanted and nothing
 # reached standard error (the file err).
@@ -44,7 +53,31 @@ judge() {
 # posix_only CHECK...: a case that only a POSIX host can pass. Windows takes
 # file names as UTF-16 text, not bytes, and has no /dev/fd.
 posix_only() {
-    if [ "$eol" = $'\n' ]; then "$@"; else skipped=$((skipped + 1)); fi
+    if [ "$eol" = $'\n' ]; then "$@"; else skip "names as bytes and /dev/fd/N: POSIX hosts only"; fi
+}
+
+# as_reader CHECK...: a check run by a user who may only read the files that
+# are read-only (root may write any). As root, that is nobody, running a copy
+# of the program that nobody can reach. Skipped where no such user can run it:
+# without setpriv or a user nobody, and under Wine, which runs only as the
+# owner of its prefix.
+as_reader() {
+    local saved=("${program[@]}") last=$((${#program[@]} - 1))
+    if [ "$eol" != $'\n' ]; then
+        skip "a read-only file as an ordinary user: Wine runs only as the owner of its prefix"
+        return
+    elif [ "$(id -u)" = 0 ]; then
+        if ! command -v setpriv >/dev/null || ! id nobody >/dev/null 2>&1; then
+            skip "a read-only file as an ordinary user: no setpriv (util-linux) or no user nobody"
+            return
+        fi
+        cp "${program[$last]}" reader-program
+        chmod a+rx . reader-program
+        program=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups
+            "${program[@]:0:$last}" "$work/reader-program")
+    fi
+    "$@"
+    program=("${saved[@]}")
 }
 
 # A DCD header: marker, tag and count in the given byte order.
@@ -76,6 +109,7 @@ cp notes.txt 'notes%s%n%x.txt'
 printf '\x54\0\0\0' >cut-short.dcd
 : >empty.dcd
 cp run1-be.dcd ./-
+cp run1.dcd read-only.dcd && chmod a=r read-only.dcd
 cp run1.dcd 'my run %d%s%n.dcd'
 mkdir -p traj nested данные
 cp run1.dcd traj/run1.dcd
@@ -114,7 +148,7 @@ in_locale() {
     if ! locale -a 2>/dev/null | grep -qix "${1/UTF-8/utf8}"; then
         mkdir -p locales
         if ! localedef -i "${1%%.*}" -f "${1#*.}" "locales/$1" 2>/dev/null; then
-            skipped=$((skipped + 1))
+            skip "locale $1: not installed, and localedef cannot compile it"
             return
         fi
         program=(env "LOCPATH=$work/locales" "${program[@]}")
@@ -216,6 +250,7 @@ check 0 $'%s%n%x is not a valid file name.\n'                   '%s%n%x'
 check 0 $'notes%s%n%x.txt is not a valid DCD file\n'            'notes%s%n%x.txt'
 check 0 $'- contains 300 frames.\n'                             -
 check 0 $'-h is not a valid file name.\n'                       -h
+as_reader check 0 $'read-only.dcd contains 300 frames.\n'      read-only.dcd
 check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
 posix_only check 0 $'\xff\xfe run.dcd is not a valid file name.\n' $'\xff\xfe run.dcd'
 check 0 $'line\nbreak is not a valid file name.\n'              $'line\nbreak'
