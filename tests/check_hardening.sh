@@ -4,8 +4,12 @@
 #   static      no dynamic loader and no shared library: one self-contained file
 #   static-pie  static, and position-independent: loaded at a random address
 #   relro       relocations made read-only, all done before main (BIND_NOW)
-#   canary      count_frames, which holds a buffer on its stack, checks a canary
-#   fortify     its snprintf is the checked one, told the buffer's size
+#   canary      every function of ours that holds a buffer or a name on its
+#               stack checks a canary: count_frames, host::open_file,
+#               probe_dcd_header and the entry point (main, or wmain)
+#   fortify     count_frames' snprintf is the checked one, told the buffer's size
+#   offsets64   host::open_file opens and inspects the file with the 64-bit
+#               file-offset calls (fopen64, fstat64): files over 2 GiB open
 #   pac         its return address is signed (64-bit ARM)
 #   aslr        DYNAMIC_BASE and NX_COMPAT, with the relocations (.reloc) to
 #               move it (Windows); aslr64 also HIGH_ENTROPY_VA
@@ -19,7 +23,7 @@ programs=(
     # program                 binutils prefix      promised
     "release/dcdcount         -                    static-pie canary"
     "plain/dcdcount           -                    static-pie relro canary fortify"
-    "linux-x86/dcdcount       i686-linux-gnu-      static-pie relro canary fortify"
+    "linux-x86/dcdcount       i686-linux-gnu-      static-pie relro canary fortify offsets64"
     "linux-arm64/dcdcount     aarch64-linux-gnu-   static-pie relro canary fortify pac"
     "linux-s390x/dcdcount     s390x-linux-gnu-     static canary fortify"
     "windows-x86/dcdcount.exe i686-w64-mingw32-    aslr canary"
@@ -35,16 +39,34 @@ for row in "${programs[@]}"; do
     else
         headers=$(readelf -h -l -d -W "$program")
     fi
-    symbol=$("${prefix}nm" "$program" | sed -n 's/.* T \(_*Z12count_frames.*\)/\1/p')
-    calls=$("${prefix}objdump" -d --disassemble="$symbol" "$program")
+    symbols=$("${prefix}nm" "$program")
+    # calls_in NAME-PATTERN: the disassembly of our function of that (mangled) name.
+    calls_in() {
+        local symbol
+        symbol=$(sed -n "s/.* T \\(_*$1\\)\$/\\1/p" <<<"$symbols" | head -n1)
+        [ -n "$symbol" ] && "${prefix}objdump" -d --disassemble="$symbol" "$program"
+    }
+    # guarded NAME-PATTERN...: each of those functions checks a canary.
+    guarded() {
+        local function
+        for function; do
+            grep -q '<_*stack_chk_fail\(@plt\)\?>' <<<"$(calls_in "$function")" || return 1
+        done
+    }
+    if [[ $program == *.exe ]]; then entry='_\?wmain'; else entry=main; fi
+    calls=$(calls_in 'Z12count_frames.*')
     lost=
     for property in $promised; do
         case $property in
         static) ! grep -qE 'INTERP|\(NEEDED\)' <<<"$headers" && grep -q 'Type: *EXEC' <<<"$headers" ;;
         static-pie) ! grep -qE 'INTERP|\(NEEDED\)' <<<"$headers" && grep -q 'Type: *DYN' <<<"$headers" ;;
         relro) grep -q GNU_RELRO <<<"$headers" && grep -qE 'BIND_NOW|Flags:.* NOW' <<<"$headers" ;;
-        canary) grep -q '<_*stack_chk_fail\(@plt\)\?>' <<<"$calls" ;;
+        canary) guarded 'Z12count_frames.*' 'ZN4host9open_file.*' 'Z16probe_dcd_header.*' "$entry" ;;
         fortify) grep -q '<_*snprintf_chk\(@plt\)\?>' <<<"$calls" ;;
+        offsets64)
+            open_file=$(calls_in 'ZN4host9open_file.*')
+            grep -q '<[_A-Za-z]*fopen64>' <<<"$open_file" && grep -q '<[_A-Za-z]*fstat64[_a-z0-9]*>' <<<"$open_file"
+            ;;
         pac) grep -q paciasp <<<"$calls" ;;
         aslr) grep -q DYNAMIC_BASE <<<"$headers" && grep -q NX_COMPAT <<<"$headers" &&
             grep -q '\.reloc' <<<"$headers" ;;
