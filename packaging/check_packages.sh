@@ -32,16 +32,35 @@ deb=$(ls build/release/dcdcount_*_amd64.deb)
 arm=$(ls build/linux-arm64/dcdcount_*_arm64.deb)
 zips=(build/windows-x86/dcdcount-*-win32.zip build/windows-x64/dcdcount-*-win64.zip)
 
+# placeholders FOLDER: the packaged texts under FOLDER, an unpacked package
+# (compressed or not), that still hold an unexpanded @NAME@.
+placeholders() {
+    local file
+    find "$1" -type f | sort | while read -r file; do
+        case $file in
+        *.gz) gzip -dc "$file" ;;
+        *) grep -Iq . "$file" && cat "$file" ;;
+        esac | grep -q '@[A-Z][A-Z_]*@' && echo "$file"
+    done
+    return 0
+}
+
 for package in "$deb" "$arm"; do
     echo "== $package"
     dpkg-deb --field "$package" Package Version Architecture Installed-Size Section Depends
     [ -z "$(dpkg-deb --field "$package" Depends)" ] || fail "the static build's package has dependencies"
+    # What apt reports and reserves: the KiB of each file rounded up, and 1 per folder.
+    kib=$(dpkg-deb -c "$package" | awk '$6 != "./" { kib += /^d/ ? 1 : int(($3 + 1023) / 1024) }
+        END { print kib }')
+    [ "$(dpkg-deb --field "$package" Installed-Size)" = "$kib" ] ||
+        fail "$package: Installed-Size is not the $kib KiB it installs"
     # Root is the only user here; lintian's remark about it is not about the package.
     lintian --fail-on error,warning "$package" 2> >(grep -v 'running with root privileges' >&2) ||
         fail "lintian finds errors or warnings in $package"
 done
 [ "$(dpkg-deb --field "$arm" Architecture)" = arm64 ] || fail "$arm is not for arm64"
 dpkg-deb -x "$arm" "$work/arm64"
+trees=("$work/arm64")
 line=$(qemu-aarch64 "$work/arm64/usr/bin/dcdcount" samples/run1-little-endian.dcd)
 [ "$line" = "samples/run1-little-endian.dcd contains 300 frames." ] || fail "the arm64 program printed: $line"
 
@@ -60,6 +79,7 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
 [ -z "$(man --warnings -l "$root/usr/share/man/man1/dcdcount.1.gz" 2>&1 >/dev/null)" ] ||
     fail "the manual page renders with warnings"
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
+items=$(grep -c '^  \* ' doc/changelog)
 
 release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
 for build in release linux-arm64; do
@@ -71,7 +91,10 @@ for build in release linux-arm64; do
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
     [ -z "$(rpm -qp --requires "$rpm" | grep -v '^rpmlib(')" ] || fail "$rpm requires more than rpm itself"
     [ "$(rpm -qp --licensefiles "$rpm")" = /usr/share/licenses/dcdcount/LICENSE ] || fail "$rpm has no %license"
-    rpm -qp --changelog "$rpm" | grep -q '^\* .* - 1\.0\.0-1$' || fail "$rpm has no changelog"
+    rpm -qp --changelog "$rpm" >"$work/changelog"
+    grep -q '^\* .* - 1\.0\.0-1$' "$work/changelog" || fail "$rpm has no changelog"
+    [ "$(grep -c '^- ' "$work/changelog")" = "$items" ] ||
+        fail "$rpm's changelog does not show the $items items of doc/changelog, one each"
     rpm --root "$work/$build.rpm" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
     installed=$(cd "$work/$build.rpm" && find usr | sort | tr '\n' ' ')
     [ "$installed" = "usr usr/bin usr/bin/dcdcount usr/share usr/share/licenses usr/share/licenses/dcdcount \
@@ -90,6 +113,7 @@ share/doc/dcdcount/README.md share/man/ share/man/man1/ share/man/man1/dcdcount.
         tar -tvzf "$tarball" --numeric-owner | grep -v ' 0/0 '; } || true)
     [ -z "$odd" ] || fail "$tarball has entries not owned by root, with other modes or times: $odd"
     tar -xzf "$tarball" -C "$work"
+    trees+=("$work/$build.rpm" "$work/$top")
     for program in "$work/$build.rpm/usr/bin/dcdcount" "$work/$top/bin/dcdcount"; do
         cmp "$deb_program" "$program" ||
             fail "$program is not the .deb's program"
@@ -115,13 +139,15 @@ for zip in "${zips[@]}"; do
     echo "== $zip"
     folder=$(basename "$zip" .zip)
     unzip -q "$zip" -d "$work/$folder"
+    trees+=("$work/$folder")
     contents=$(cd "$work/$folder" && find . -type f | sort | tr '\n' ' ')
     [ "$contents" = "./$folder/LICENSE.txt ./$folder/USAGE.txt ./$folder/dcdcount.exe " ] ||
         fail "zip holds: $contents"
     for text in USAGE.txt LICENSE.txt; do
         lines=$(wc -l <"$work/$folder/$folder/$text")
-        [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$work/$folder/$folder/$text")" = "$lines" ] ||
-            fail "$text does not end every line in CRLF"
+        [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$work/$folder/$folder/$text")" = "$lines" ] &&
+            [ "$(tail -c 2 "$work/$folder/$folder/$text" | od -An -c | tr -d ' ')" = '\r\n' ] ||
+            fail "$text does not end every line, the last one too, in CRLF"
     done
     format=$(objdump -f "$work/$folder/$folder/dcdcount.exe" | sed -n 's/.*file format //p')
     case "$folder:$format" in
@@ -129,6 +155,9 @@ for zip in "${zips[@]}"; do
     *) fail "$zip holds a program of format $format" ;;
     esac
 done
+
+left=$(for tree in "$root/usr" "${trees[@]}"; do placeholders "$tree"; done)
+[ -z "$left" ] || fail "packaged texts with an unexpanded @NAME@: $left"
 
 [ "$failed" = 0 ] && echo "packages: all checks passed"
 exit "$failed"
