@@ -1,10 +1,10 @@
 # What every cross toolchain here shares, included by each toolchain file once
 # it has set CMAKE_SYSTEM_NAME, CMAKE_SYSTEM_PROCESSOR and dcdcount_triple (and,
 # where it needs one, dcdcount_compiler_suffix): Debian's cross compilers for
-# the triple, its sysroot, and every program linked statically (static-pie
-# where the C library allows, see static_link.cmake), so that none needs
-# the target's libraries at run time (a clean Windows has no libstdc++ or
-# libgcc DLLs; the build host has no 32-bit or s390x C++ runtime).
+# the triple and its sysroot. Its programs link statically, as the link
+# policy (linking.cmake) finds they can, so that none needs the target's
+# libraries at run time (a clean Windows has no libstdc++ or libgcc DLLs; the
+# build host has no 32-bit or s390x C++ runtime).
 set(CMAKE_C_COMPILER ${dcdcount_triple}-gcc${dcdcount_compiler_suffix})
 set(CMAKE_CXX_COMPILER ${dcdcount_triple}-g++${dcdcount_compiler_suffix})
 
@@ -13,6 +13,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-include(${CMAKE_CURRENT_LIST_DIR}/static_link.cmake)
-set(CMAKE_EXE_LINKER_FLAGS_INIT ${DCDCOUNT_STATIC_LINK})

@@ -22,7 +22,10 @@ if(DCDCOUNT_HOST_RUNS_X86 STREQUAL "AUTO")
     if(NOT DEFINED CACHE{DCDCOUNT_X86_TRIED})
         set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/host_runs_x86)
         file(WRITE ${dir}/x86.cpp "int main() { return 42; }\n")
-        try_compile(built ${dir}/build SOURCES ${dir}/x86.cpp
+        # Linked as the build's programs are (linking.cmake): a 32-bit x86
+        # host has no libraries of ours to start it with.
+        try_compile(built ${dir}/build SOURCES ${dir}/x86.cpp LINK_OPTIONS ${DCDCOUNT_LINK_OPTIONS}
+            CMAKE_FLAGS -DCMAKE_POSITION_INDEPENDENT_CODE=${CMAKE_POSITION_INDEPENDENT_CODE}
             COPY_FILE ${dir}/x86${CMAKE_EXECUTABLE_SUFFIX} OUTPUT_VARIABLE log)
         if(NOT built)
             message(FATAL_ERROR "Cannot build a small program for the target:\n${log}")

@@ -1,7 +1,9 @@
-# The packages, made by the package target (cpack): on Linux a .deb, an RPM
-# (where rpmbuild is installed) and a tarball for users without root; on
-# Windows a .zip. Each holds the same program, and each rebuilds from the same
-# source to the same bytes, wherever and by whomever it is built.
+# The packages, made by the package target (cpack): a tarball for users
+# without root, and on Linux a .deb (where dpkg-deb is installed) and an RPM
+# (where rpmbuild is); on Windows a .zip. Each holds the same program, and
+# each rebuilds from the same source to the same bytes, by whomever it is
+# built, with the same toolchain (where GNU tar, dpkg-deb and zip repack them,
+# and with the presets' DCDCOUNT_REPRODUCIBLE wherever it is built).
 #
 # Everything CPack runs here works inside its own staging area: the extras of
 # each package (per_generator.cmake chooses them by the generator that runs)
@@ -26,6 +28,10 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/per_generator.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/normalise.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/pack_again.cmake)
 
+# What this host can make, said in one line with what it leaves out and why:
+# each package where its tool is installed, and the repacking that makes it
+# the same bytes every time (pack_again.cmake) where the tool for that is.
+set(left_out "")
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -33,43 +39,80 @@ if(WIN32)
     else()
         set(CPACK_SYSTEM_NAME win32)
     endif()
+    find_program(DCDCOUNT_ZIP zip)
+    if(DCDCOUNT_ZIP)
+        set(CPACK_DCDCOUNT_ZIP ${DCDCOUNT_ZIP})
+    else()
+        list(APPEND left_out "no zip (Info-ZIP): the .zip is CPack's own, not the same bytes every time")
+    endif()
+    if(left_out)
+        set(left_out ", left out: ${left_out}")
+    endif()
+    message(STATUS "Packages: ZIP${left_out}")
     include(CPack)
     return()
 endif()
 
-set(CPACK_GENERATOR DEB TGZ)
+set(CPACK_GENERATOR "")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 # The tarball is named by the target triple, as static command-line tools
 # name theirs: dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz.
-if(DCDCOUNT_MUSL)
-    set(libc musl)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    set(triple ${CMAKE_SYSTEM_PROCESSOR}-unknown-linux-${DCDCOUNT_LIBC})
+elseif(APPLE)
+    set(triple ${CMAKE_SYSTEM_PROCESSOR}-apple-darwin)
 else()
-    set(libc gnu)
+    string(TOLOWER ${CMAKE_SYSTEM_PROCESSOR}-unknown-${CMAKE_SYSTEM_NAME} triple)
 endif()
-set(CPACK_PACKAGE_FILE_NAME
-    ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_PROCESSOR}-unknown-linux-${libc})
-
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-# The architecture the program is built for, not the build machine's.
-set(deb_architectures x86_64=amd64 aarch64=arm64 i686=i386 s390x=s390x)
-list(FILTER deb_architectures INCLUDE REGEX "^${CMAKE_SYSTEM_PROCESSOR}=")
-if(deb_architectures)
-    string(REGEX REPLACE ".*=" "" CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architectures})
-endif()
-# A static program depends on nothing; a dynamic one on what it links.
-if(NOT DCDCOUNT_STATIC)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${triple})
+execute_process(COMMAND tar --version OUTPUT_VARIABLE tar_version ERROR_QUIET)
+if(tar_version MATCHES "GNU tar")
+    set(CPACK_DCDCOUNT_GNU_TAR ON)
+else()
+    list(APPEND left_out "tar is not GNU tar: the tarball is CPack's own, not the same bytes every time")
 endif()
 
-# RPMs for RHEL-family systems, where rpmbuild (Debian's rpm) is installed.
-find_program(DCDCOUNT_RPMBUILD rpmbuild)
-if(NOT DCDCOUNT_RPMBUILD)
-    message(STATUS "No rpmbuild: the package target makes no RPM (install it: apt-get install rpm)")
-else()
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    find_program(DCDCOUNT_DPKG_DEB dpkg-deb)
+    find_program(DCDCOUNT_RPMBUILD rpmbuild)
+    if(NOT DCDCOUNT_DPKG_DEB)
+        list(APPEND left_out "no dpkg-deb: no .deb")
+    endif()
+    if(NOT DCDCOUNT_RPMBUILD)
+        list(APPEND left_out "no rpmbuild: no RPM (Fedora: rpm-build; Debian, Ubuntu: rpm)")
+    endif()
+endif()
+
+if(DCDCOUNT_DPKG_DEB)
+    list(APPEND CPACK_GENERATOR DEB)
+endif()
+list(APPEND CPACK_GENERATOR TGZ)
+if(DCDCOUNT_DPKG_DEB)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION science)
+    set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+    set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+    # The architecture the program is built for, not the build machine's.
+    set(deb_architectures x86_64=amd64 aarch64=arm64 i686=i386 s390x=s390x)
+    list(FILTER deb_architectures INCLUDE REGEX "^${CMAKE_SYSTEM_PROCESSOR}=")
+    if(deb_architectures)
+        string(REGEX REPLACE ".*=" "" CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architectures})
+    endif()
+    # A static program depends on nothing; a dynamic one on what it links,
+    # as dpkg-shlibdeps (dpkg-dev) finds it.
+    if(DCDCOUNT_LINK STREQUAL "dynamic")
+        find_program(DCDCOUNT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+        if(DCDCOUNT_DPKG_SHLIBDEPS)
+            set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+        else()
+            list(APPEND left_out "no dpkg-shlibdeps (dpkg-dev): the .deb names no dependencies")
+        endif()
+    endif()
+endif()
+
+# RPMs for RHEL-family systems.
+if(DCDCOUNT_RPMBUILD)
     list(APPEND CPACK_GENERATOR RPM)
     set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
     set(CPACK_RPM_PACKAGE_RELEASE 1)
@@ -79,8 +122,10 @@ else()
     set(CPACK_RPM_COMPRESSION_TYPE xz)
     # A static program needs nothing installed. (rpmbuild would have a
     # static-pie program of glibc require rtld(GNU_HASH), a dynamic loader's
-    # feature that it never uses.)
-    set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+    # feature that it never uses.) A dynamic one requires what it links.
+    if(NOT DCDCOUNT_LINK STREQUAL "dynamic")
+        set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+    endif()
     # Installable anywhere: rpm --relocate /usr=$HOME/.local.
     set(CPACK_RPM_PACKAGE_RELOCATABLE ON)
     # The license as %license, where the RPM extras put it.
@@ -106,4 +151,10 @@ else()
 %define clamp_mtime_to_source_date_epoch 1")
 endif()
 
+string(JOIN " " generators ${CPACK_GENERATOR})
+string(JOIN "; " left_out ${left_out})
+if(left_out)
+    set(left_out ", left out: ${left_out}")
+endif()
+message(STATUS "Packages: ${generators}${left_out}")
 include(CPack)

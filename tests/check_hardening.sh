@@ -3,6 +3,10 @@
 # lost a hardening property that README promises:
 #   static      no dynamic loader and no shared library: one self-contained file
 #   static-pie  static, and position-independent: loaded at a random address
+#   dynamic     linked dynamically, with its loader
+#   as-linked   whichever of the three the build's configure chose (its
+#               DCDCOUNT_LINKED), for the everyday build: static wherever a
+#               static program links
 #   relro       relocations made read-only, all done before main (BIND_NOW)
 #   canary      every function of ours that holds a buffer or a name on its
 #               stack checks a canary: count_frames, host::open_file,
@@ -22,7 +26,7 @@ cd "$(dirname "$0")/../build"
 programs=(
     # program                 binutils prefix      promised
     "release/dcdcount         -                    static-pie canary"
-    "plain/dcdcount           -                    static-pie relro canary fortify"
+    "plain/dcdcount           -                    as-linked relro canary fortify"
     "linux-x86/dcdcount       i686-linux-gnu-      static-pie relro canary fortify offsets64"
     "linux-arm64/dcdcount     aarch64-linux-gnu-   static-pie relro canary fortify pac"
     "linux-s390x/dcdcount     s390x-linux-gnu-     static canary fortify"
@@ -34,6 +38,8 @@ failed=0
 for row in "${programs[@]}"; do
     read -r program prefix promised <<<"$row"
     [ "$prefix" = - ] && prefix=
+    linked=$(sed -n 's/^DCDCOUNT_LINKED:INTERNAL=//p' "${program%/*}/CMakeCache.txt")
+    promised=${promised/as-linked/${linked:-as-linked}}
     if [[ $program == *.exe ]]; then
         headers=$("${prefix}objdump" -p -h "$program")
     else
@@ -60,6 +66,7 @@ for row in "${programs[@]}"; do
         case $property in
         static) ! grep -qE 'INTERP|\(NEEDED\)' <<<"$headers" && grep -q 'Type: *EXEC' <<<"$headers" ;;
         static-pie) ! grep -qE 'INTERP|\(NEEDED\)' <<<"$headers" && grep -q 'Type: *DYN' <<<"$headers" ;;
+        dynamic) grep -q INTERP <<<"$headers" && grep -q '(NEEDED)' <<<"$headers" ;;
         relro) grep -q GNU_RELRO <<<"$headers" && grep -qE 'BIND_NOW|Flags:.* NOW' <<<"$headers" ;;
         canary) guarded 'Z12count_frames.*' 'ZN4host9open_file.*' 'Z16probe_dcd_header.*' "$entry" ;;
         fortify) grep -q '<_*snprintf_chk\(@plt\)\?>' <<<"$calls" ;;
@@ -71,6 +78,7 @@ for row in "${programs[@]}"; do
         aslr) grep -q DYNAMIC_BASE <<<"$headers" && grep -q NX_COMPAT <<<"$headers" &&
             grep -q '\.reloc' <<<"$headers" ;;
         aslr64) grep -q HIGH_ENTROPY_VA <<<"$headers" ;;
+        *) false ;;
         esac || lost+=" $property"
     done
     if [ -n "$lost" ]; then
