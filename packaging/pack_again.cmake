@@ -1,7 +1,8 @@
 # Run by CPack once it has written a package (CPACK_POST_BUILD_SCRIPTS): packs
 # the same staged files again with the platform's own tool, so that the same
-# source gives the same bytes whoever builds it, wherever and whenever. The
-# staged files already carry the release's modes and time (normalise.cmake).
+# source gives the same bytes whoever builds it, and whenever. The staged
+# files already carry the release's modes and time (normalise.cmake). Where
+# the tool is missing (packages.cmake says so), CPack's package stands.
 #
 # - A .deb: CPack counts each folder's size as the file system reports it, so
 #   Installed-Size depended on the build folder's file system. dpkg-deb packs
@@ -37,17 +38,17 @@ if(package MATCHES "\\.deb$")
     file(WRITE ${root}/DEBIAN/control "${control}")
     execute_process(COMMAND dpkg-deb --root-owner-group -Zxz --build ${root} ${package}
         OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-elseif(package MATCHES "\\.tar\\.gz$")
+elseif(package MATCHES "\\.tar\\.gz$" AND CPACK_DCDCOUNT_GNU_TAR)
     cmake_path(GET CPACK_TEMPORARY_DIRECTORY PARENT_PATH staging)
     cmake_path(GET CPACK_TEMPORARY_DIRECTORY FILENAME top)
     execute_process(
         COMMAND tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 -C ${staging} ${top}
         COMMAND gzip -9n
         OUTPUT_FILE ${package} COMMAND_ERROR_IS_FATAL ANY)
-elseif(package MATCHES "\\.zip$")
+elseif(package MATCHES "\\.zip$" AND CPACK_DCDCOUNT_ZIP)
     cmake_path(GET CPACK_TEMPORARY_DIRECTORY PARENT_PATH staging)
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${staging} ${CPACK_TEMPORARY_DIRECTORY}/*)
     file(REMOVE ${package})
-    execute_process(COMMAND zip -X -q ${package} ${files}
+    execute_process(COMMAND ${CPACK_DCDCOUNT_ZIP} -X -q ${package} ${files}
         WORKING_DIRECTORY ${staging} COMMAND_ERROR_IS_FATAL ANY)
 endif()
