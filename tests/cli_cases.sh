@@ -57,24 +57,31 @@ posix_only() {
 }
 
 # as_reader CHECK...: a check run by a user who may only read the files that
-# are read-only (root may write any). As root, that is nobody, running a copy
-# of the program that nobody can reach. Skipped where no such user can run it:
-# without setpriv or a user nobody, and under Wine, which runs only as the
-# owner of its prefix.
+# are read-only (root may write any). As root, that is nobody, by setpriv
+# (util-linux) or su, running a copy of the program that nobody can reach.
+# Skipped where no such user can run it: under Wine, which runs only as the
+# owner of its prefix, and as root without either way to become nobody.
+as_nobody=()
+if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1; then
+    if setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups true 2>/dev/null; then
+        as_nobody=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+    elif su -s "$BASH" nobody -c true </dev/null >/dev/null 2>&1; then
+        as_nobody=(su -s "$BASH" nobody -c 'exec "$0" "$@"' --)
+    fi
+fi
 as_reader() {
     local saved=("${program[@]}") last=$((${#program[@]} - 1))
     if [ "$eol" != $'\n' ]; then
         skip "a read-only file as an ordinary user: Wine runs only as the owner of its prefix"
         return
     elif [ "$(id -u)" = 0 ]; then
-        if ! command -v setpriv >/dev/null || ! id nobody >/dev/null 2>&1; then
-            skip "a read-only file as an ordinary user: no setpriv (util-linux) or no user nobody"
+        if [ "${#as_nobody[@]}" = 0 ]; then
+            skip "a read-only file as an ordinary user: no user nobody, or no setpriv (util-linux) or su to become it"
             return
         fi
         cp "${program[$last]}" reader-program
         chmod a+rx . reader-program
-        program=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups
-            "${program[@]:0:$last}" "$work/reader-program")
+        program=("${as_nobody[@]}" "${program[@]:0:$last}" "$work/reader-program")
     fi
     "$@"
     program=("${saved[@]}")
@@ -120,8 +127,27 @@ done
 cp run1-be.dcd траектория.dcd
 cp notes.txt заметки.txt
 long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
-# A trajectory past 4 GiB: sparse, so it costs no disk.
-cp run1-be.dcd huge.dcd && truncate -s 5G huge.dcd
+# A trajectory past 4 GiB: sparse, so it costs no disk (one byte written at
+# its end, with POSIX dd).
+cp run1-be.dcd huge.dcd
+printf '\0' | dd of=huge.dcd bs=1 seek=5368709119 conv=notrunc 2>/dev/null
+
+# What this userland offers, probed once each. A case that needs what it
+# lacks, or a tool of another flavour, is skipped with the reason: never
+# failed, never passed without running.
+# - a terminal for the console cases: util-linux script, or BSD script;
+if script --version 2>/dev/null | grep -q util-linux; then
+    terminal=util-linux
+elif script -q /dev/null true </dev/null >/dev/null 2>&1; then
+    terminal=bsd
+else
+    terminal=
+fi
+# - a 5 GiB file, where the file system keeps one;
+huge=$([ "$(ls -ln huge.dcd | awk '{ print $5 }')" = 5368709120 ] && echo yes)
+# - /dev/full (Linux, FreeBSD), and GNU env's --default-signal (coreutils 8.31).
+full=$([ -c /dev/full ] && echo yes)
+default_signal=$(env --default-signal=PIPE true 2>/dev/null && echo yes)
 
 # check STATUS EXPECTED-STDOUT [ARG...]: "\n" in EXPECTED stands for the host's line ending.
 check() {
@@ -171,16 +197,24 @@ shown() { if [ "$eol" = $'\n' ]; then printf '%s' "$1"; else printf '%s' "$2"; f
 # that terminal, standard error left on it: the file gets EXPECTED-STDOUT (as
 # for check), the terminal nothing.
 check_console() {
+    if [ -z "$terminal" ]; then
+        skip "the console cases: no script (util-linux or BSD) to make a terminal"
+        return
+    fi
     local redirect=''
     [ "$1" = '>' ] && { redirect=' >out'; shift; }
     local expected=$1
     shift
     rm -f out
     # A terminal wide enough for the line: Wine breaks it at the last column.
-    SHELL=/bin/bash script -qec "stty cols 500; $(printf '%q ' "${program[@]}" "$@")$redirect" /dev/null \
-        </dev/null >terminal 2>&1
+    local command="stty cols 500; $(printf '%q ' "${program[@]}" "$@")$redirect"
+    if [ "$terminal" = util-linux ]; then
+        SHELL=$BASH script -qec "$command" /dev/null </dev/null >terminal 2>&1
+    else
+        script -q /dev/null "$BASH" -c "$command" </dev/null >terminal 2>&1
+    fi
     # What the terminal shows, without Wine's cursor controls and carriage returns.
-    sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r//g' terminal >shown
+    sed "s/$(printf '\033')\\[[0-9;?]*[a-zA-Z]//g; s/$(printf '\r')//g" terminal >shown
     [ -e out ] || : >out
     if [ -n "$redirect" ]; then
         printf '%s' "${expected//$'\n'/$eol}" >want
@@ -197,11 +231,30 @@ check_console() {
     fi
 }
 
+# through_pipe FILE REST: FILE's bytes through a pipe, named /dev/fd/7; REST
+# is what the line holds after the name.
+through_pipe() {
+    exec 7< <(cat "$1")
+    if [ -e /dev/fd/7 ]; then
+        posix_only check 0 "/dev/fd/7$2"$'\n' /dev/fd/7
+    else
+        skip "a pipe as /dev/fd/N: there is no /dev/fd here (FreeBSD: mount fdescfs)"
+    fi
+    exec 7<&-
+}
+
 # check_status STATUS STDOUT-TARGET ARG...: stdout is closed, full or a pipe
 # whose reader has gone; only the exit status and stderr are checked.
 check_status() {
     local status=$1 target=$2 actual
     shift 2
+    if [ "$target" = full ] && [ -z "$full" ]; then
+        skip "stdout on a full device: no /dev/full here"
+        return
+    elif [ "$target" = broken-pipe ] && [ -z "$default_signal" ]; then
+        skip "stdout a broken pipe: no env --default-signal (GNU coreutils 8.31) to undo an ignored SIGPIPE"
+        return
+    fi
     case "$target" in
     closed) "${program[@]}" "$@" >&- 2>err ;;
     full) "${program[@]}" "$@" >/dev/full 2>err ;;
@@ -209,13 +262,13 @@ check_status() {
         # A pipe with no reader left: the first write fails, or raises
         # SIGPIPE, restored to its default so the program has to ignore it.
         rm -f fifo && mkfifo fifo
-        exec {keep}<>fifo {w}>fifo
-        exec {keep}<&-
-        env --default-signal=PIPE "${program[@]}" "$@" >&"$w" 2>err
+        exec 8<>fifo 9>fifo
+        exec 8<&-
+        env --default-signal=PIPE "${program[@]}" "$@" >&9 2>err
         ;;
     esac
     actual=$?
-    [ "$target" = broken-pipe ] && exec {w}>&-
+    [ "$target" = broken-pipe ] && exec 9>&-
     judge "stdout $target" "$status" "$actual"
 }
 
@@ -226,7 +279,11 @@ check 0 $'one.dcd contains 1 frames.\n'                         one.dcd
 check 0 $'zero.dcd contains 0 frames.\n'                        zero.dcd
 check 0 $'minus-one.dcd contains -1 frames.\n'                  minus-one.dcd
 check 0 $'most-negative.dcd contains -2147483648 frames.\n'     most-negative.dcd
-check 0 $'huge.dcd contains 300 frames.\n'                      huge.dcd
+if [ -n "$huge" ]; then
+    check 0 $'huge.dcd contains 300 frames.\n'                  huge.dcd
+else
+    skip "a sparse 5 GiB file: this file system keeps none"
+fi
 check 0 $'ctrl-z.dcd contains 26 frames.\n'                     ctrl-z.dcd
 check 0 $'crlf.dcd contains 2573 frames.\n'                     crlf.dcd
 check 0 $'crlf-be.dcd contains 2573 frames.\n'                  crlf-be.dcd
@@ -274,15 +331,9 @@ check_console "$long is not a valid file name."                                 
 check_console '>' $'run1.dcd contains 300 frames.\n'                                run1.dcd
 
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
-exec {p}< <(cat run1.dcd)
-posix_only check 0 "/dev/fd/$p contains 300 frames."$'\n'       "/dev/fd/$p"
-exec {p}<&-
-exec {p}< <(cat cut-short.dcd)
-posix_only check 0 "/dev/fd/$p is not a valid DCD file"$'\n'    "/dev/fd/$p"
-exec {p}<&-
-exec {p}< <(cat marker8-be.dcd)
-posix_only check 0 "/dev/fd/$p contains 300 frames."$'\n'       "/dev/fd/$p"
-exec {p}<&-
+through_pipe run1.dcd           ' contains 300 frames.'
+through_pipe cut-short.dcd      ' is not a valid DCD file'
+through_pipe marker8-be.dcd     ' contains 300 frames.'
 
 check_status 0 closed run1.dcd
 check_status 0 full run1.dcd

@@ -44,8 +44,8 @@ reads)
     # The same trajectory with 8-byte record markers: the sample's marker
     # widened to a 64-bit 84, then the rest of the file from its tag on.
     { printf '\x54\0\0\0\0\0\0\0'; tail -c +5 run1.dcd; } >marker8.dcd
-    exec {p}< <(cat run1.dcd)
-    for row in "run1.dcd 12" "/dev/fd/$p 12" "marker8.dcd 16"; do
+    exec 7< <(cat run1.dcd)
+    for row in "run1.dcd 12" "/dev/fd/7 12" "marker8.dcd 16"; do
         read -r name most <<<"$row"
         strace -qq -o trace -e trace=open,openat,close,read,readv,pread64,preadv,preadv2 \
             "${program[@]}" "$name" >out
@@ -55,7 +55,7 @@ reads)
         [ "$bytes" -le "$most" ] || fail "$name: read $bytes bytes of the file, more than $most"
         echo "$name: $bytes bytes read"
     done
-    exec {p}<&-
+    exec 7<&-
     ;;
 close)
     # For a DCD file and for one that is not: which close is the file's,
