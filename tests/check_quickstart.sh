@@ -6,6 +6,13 @@
 # when either fails, when the first prints no frame count, or when the second
 # runs no test.
 #
+# Then, in the same root, the everyday build (cmake -S . -B build, build,
+# ctest, cpack) as it goes on a system with no static C or C++ library and no
+# dpkg-deb, as Fedora, RHEL and Rocky are by default: the static libraries
+# are deleted and dpkg-deb hidden. Fails unless configure says it links
+# dynamically and why, the program is dynamic, every test passes or is
+# skipped, and cpack makes the tarball.
+#
 # usage: tests/check_quickstart.sh   (as root; needs mmdebstrap and the apt sources)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,22 +42,36 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir "$root/root/dcdcount"
 git ls-files -z | tar -c --null -T - | tar -x -C "$root/root/dcdcount"
 
-# run N: quick-start line N in the root, in a shell of its own, as root in a
-# fresh login would run it; its output is shown and kept in $work/N.out.
+# run NAME COMMAND: COMMAND in the root, in a shell of its own, as root in a
+# fresh login would run it; its output is shown and kept in $work/NAME.out.
 run() {
-    echo "== quick start, line $1: ${lines[$1 - 1]}"
+    echo "== $1: $2"
     unshare --mount --fork sh -c '
         mount -t proc proc "$0/proc" && mount --rbind /dev "$0/dev" &&
         exec chroot "$0" /usr/bin/env -i HOME=/root TERM=dumb \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-            bash -c "cd /root/dcdcount && $1"' "$root" "${lines[$1 - 1]}" </dev/null 2>&1 |
+            bash -c "cd /root/dcdcount && $1"' "$root" "$2" </dev/null 2>&1 |
         tee "$work/$1.out"
     return "${PIPESTATUS[0]}"
 }
-run 1 || { echo "FAIL: the first quick-start line failed"; exit 1; }
-grep -q '^samples/run1-little-endian.dcd contains 300 frames\.$' "$work/1.out" ||
+run line1 "${lines[0]}" || { echo "FAIL: the first quick-start line failed"; exit 1; }
+grep -q '^samples/run1-little-endian.dcd contains 300 frames\.$' "$work/line1.out" ||
     { echo "FAIL: the first quick-start line printed no frame count"; exit 1; }
-run 2 || { echo "FAIL: the second quick-start line failed"; exit 1; }
-grep -q 'tests passed, 0 tests failed out of [1-9]' "$work/2.out" ||
+run line2 "${lines[1]}" || { echo "FAIL: the second quick-start line failed"; exit 1; }
+grep -q 'tests passed, 0 tests failed out of [1-9]' "$work/line2.out" ||
     { echo "FAIL: the second quick-start line ran no test"; exit 1; }
 echo "quick start: both lines work in a fresh Debian 12 root"
+
+run no-static "apt-get install -y -q --no-install-recommends g++ >/dev/null &&
+    find /usr/lib -path '*-linux-gnu*' \\( -name libc.a -o -name libm.a -o -name 'libm-*.a' -o \
+        -name libmvec.a -o -name libpthread.a -o -name libdl.a -o -name librt.a -o -name 'libstdc++.a' \\) \
+        -print -delete && mv /usr/bin/dpkg-deb /usr/bin/dpkg-deb.hidden &&
+    cmake -S . -B build/everyday && cmake --build build/everyday && ctest --test-dir build/everyday &&
+    (cd build/everyday && cpack) && readelf -l build/everyday/dcdcount" ||
+    { echo "FAIL: the everyday build without static libraries failed"; exit 1; }
+for wanted in '-- Link: dynamic: no static C and C++ libraries' 'Requesting program interpreter' \
+    'tests passed, 0 tests failed out of [1-9]' 'dcdcount-.*-linux-gnu.tar.gz generated'; do
+    grep -q -- "$wanted" "$work/no-static.out" ||
+        { echo "FAIL: the everyday build without static libraries printed no '$wanted'"; exit 1; }
+done
+echo "everyday build: links dynamically, and passes, without static libraries or dpkg-deb"
