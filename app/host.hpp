@@ -2,9 +2,11 @@
 
 // The host's edge: how the file name arrives, how a file is opened by that
 // name, and how a line reaches standard output. Each host implements it in a
-// file of its own (host_posix.cpp, host_windows.cpp), chosen by CMake, which
-// also holds the program's entry point: it takes the first argument as the
-// name and returns what count_frames returns.
+// file of its own, which app/CMakeLists.txt chooses for the host the program
+// is built for. That file also holds the host's entry point, which takes the
+// first argument as the name and returns what count_frames returns: main in
+// host_posix.cpp, wmain in host_windows.cpp. count_frames, the run itself, is
+// in count_frames.cpp.
 
 #include <cstdio>
 
