@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Builds the packages and checks what a user gets from each: the amd64 .deb
-# from the release build, installed into a scratch root with dpkg; the arm64
-# .deb from the linux-arm64 build, unpacked and run under qemu-aarch64; both
-# checked by lintian; the RPMs of both builds, checked by rpmlint and
-# installed into a fresh root; the tarballs of both, sorted, owned by root and
-# dated the release's, the amd64 one unpacked into ~/.local by an ordinary
-# user, who also installs the RPM relocated into their home; the same program
-# in a build's .deb, RPM and tarball; nothing written outside the build
-# folders; and the Windows .zips from the windows-x86 and windows-x64 builds.
-# usage: packaging/check_packages.sh   (after configuring the release,
-#        linux-arm64, windows-x86 and windows-x64 presets; needs dpkg,
-#        lintian, man-db, qemu-user, rpm, rpmlint, unzip, zip)
+# Makes the release (packaging/release.sh) and checks what a user gets from
+# each of its files: SHA256SUMS that sha256sum -c accepts; the source tarball
+# holding exactly the tracked files, sorted, owned by root and dated the
+# release's, which builds and passes its tests with no git; the amd64 .deb,
+# installed into a scratch root with dpkg; the arm64 .deb, unpacked and run
+# under qemu-aarch64; both checked by lintian, and their Installed-Size; the
+# RPMs, checked by rpmlint, their changelog, and installed into a fresh root;
+# the tarballs, sorted, owned by root and dated the release's, the amd64 one
+# unpacked into ~/.local by an ordinary user, who also installs the RPM
+# relocated into their home; the same program in each .deb, RPM and tarball;
+# the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
+# any packaged text; and nothing written outside the build folders.
+# usage: packaging/check_packages.sh   (needs what release.sh needs, and
+#        lintian, man-db, qemu-user, rpmlint, unzip)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,17 +22,49 @@ fail() { echo "FAIL: $*"; failed=1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 touch "$work/before"
-for preset in release linux-arm64 windows-x86 windows-x64; do
-    cmake --build --preset "$preset" --target package
-done
+packaging/release.sh
 written=$(find /usr /etc /opt /root -xdev -newer "$work/before" | head -3)
 [ -z "$written" ] || fail "packaging wrote outside the build folders: $written"
 # The checks' own rpm and rpmlint keep their package database (~/.rpmdb on
 # Debian) in the scratch folder too.
 export HOME=$work
-deb=$(ls build/release/dcdcount_*_amd64.deb)
-arm=$(ls build/linux-arm64/dcdcount_*_arm64.deb)
-zips=(build/windows-x86/dcdcount-*-win32.zip build/windows-x64/dcdcount-*-win64.zip)
+(cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
+deb=$(ls dist/dcdcount_*_amd64.deb)
+arm=$(ls dist/dcdcount_*_arm64.deb)
+zips=(dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip)
+release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
+
+# tarball_is_clean TARBALL: its entries sorted, each owned by root (by name
+# and by number), with the modes a umask of 022 gives and the release's time.
+tarball_is_clean() {
+    local names odd
+    names=$(tar -tzf "$1")
+    LC_ALL=C sort -c <<<"$names" || fail "$1 is not sorted"
+    odd=$({ tar -tvzf "$1" --full-time | grep -vE "^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x) root/root +[0-9]+ $release "
+        tar -tvzf "$1" --numeric-owner | grep -v ' 0/0 '; } || true)
+    [ -z "$odd" ] || fail "$1 has entries not owned by root, with other modes or times: $odd"
+}
+
+# The source: exactly the tracked files; with no git at hand, it builds and
+# passes its tests, and its release preset makes the x86-64 packages again,
+# to the bytes SHA256SUMS gives, as a user checking a download would.
+source_tarball=$(ls dist/dcdcount-[0-9]*[0-9].tar.gz)
+echo "== $source_tarball"
+tarball_is_clean "$source_tarball"
+top=$(basename "$source_tarball" .tar.gz)
+[ "$(tar -tzf "$source_tarball" | grep -v '/$' | sed "s|^$top/||" | LC_ALL=C sort)" = \
+    "$(git ls-files | LC_ALL=C sort)" ] || fail "$source_tarball does not hold exactly the tracked files"
+sums=$PWD/dist/SHA256SUMS
+mkdir "$work/source" && tar -xzf "$source_tarball" -C "$work/source"
+(cd "$work/source/$top" && export GIT_DIR=/nonexistent && cmake -S . -B build && cmake --build build &&
+    ctest --test-dir build --output-on-failure) >"$work/source.log" 2>&1 ||
+    { cat "$work/source.log"; fail "$source_tarball does not build and pass its tests without git"; }
+grep -E 'tests passed|Link:' "$work/source.log"
+(cd "$work/source/$top" && export GIT_DIR=/nonexistent &&
+    cmake --preset release -DBUILD_TESTING=OFF && cmake --build --preset release --target package &&
+    cd build/release && sha256sum -c --ignore-missing "$sums") >"$work/source.log" 2>&1 ||
+    { cat "$work/source.log"; fail "$source_tarball does not make the release's x86-64 packages again"; }
+grep ': OK$' "$work/source.log"
 
 # placeholders FOLDER: the packaged texts under FOLDER, an unpacked package
 # (compressed or not), that still hold an unexpanded @NAME@.
@@ -81,11 +115,10 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
 items=$(grep -c '^  \* ' doc/changelog)
 
-release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
-for build in release linux-arm64; do
-    deb_program=$work/$([ $build = release ] && echo root || echo arm64)/usr/bin/dcdcount
-    rpm=$(ls build/$build/dcdcount-*.rpm)
-    tarball=$(ls build/$build/dcdcount-*-linux-*.tar.gz)
+for build in x86_64 aarch64; do
+    deb_program=$work/$([ $build = x86_64 ] && echo root || echo arm64)/usr/bin/dcdcount
+    rpm=$(ls dist/dcdcount-*.$build.rpm)
+    tarball=$(ls dist/dcdcount-*-$build-unknown-linux-*.tar.gz)
     echo "== $rpm"
     rpmlint -c packaging/rpmlint.toml "$rpm" | tee "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
@@ -101,17 +134,12 @@ for build in release linux-arm64; do
 usr/share/licenses/dcdcount/LICENSE usr/share/man usr/share/man/man1 usr/share/man/man1/dcdcount.1.gz " ] ||
         fail "$rpm installs: $installed"
     echo "== $tarball"
+    tarball_is_clean "$tarball"
     top=$(basename "$tarball" .tar.gz)
-    names=$(tar -tzf "$tarball")
-    LC_ALL=C sort -c <<<"$names" || fail "$tarball is not sorted"
-    entries=$(sed "s|^$top/||" <<<"$names" | tr '\n' ' ')
+    entries=$(tar -tzf "$tarball" | sed "s|^$top/||" | tr '\n' ' ')
     [ "$entries" = " bin/ bin/dcdcount share/ share/doc/ share/doc/dcdcount/ share/doc/dcdcount/LICENSE \
 share/doc/dcdcount/README.md share/man/ share/man/man1/ share/man/man1/dcdcount.1.gz " ] ||
         fail "$tarball holds: $entries"
-    # Each entry owned by root both by name and by number.
-    odd=$({ tar -tvzf "$tarball" --full-time | grep -vE "^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x) root/root +[0-9]+ $release "
-        tar -tvzf "$tarball" --numeric-owner | grep -v ' 0/0 '; } || true)
-    [ -z "$odd" ] || fail "$tarball has entries not owned by root, with other modes or times: $odd"
     tar -xzf "$tarball" -C "$work"
     trees+=("$work/$build.rpm" "$work/$top")
     for program in "$work/$build.rpm/usr/bin/dcdcount" "$work/$top/bin/dcdcount"; do
@@ -123,7 +151,7 @@ done
 # An ordinary user, without root: the tarball unpacked into ~/.local, and the
 # RPM relocated into their home.
 home=$work/home
-mkdir "$home" && cp build/release/dcdcount-*-linux-musl.tar.gz build/release/dcdcount-*.rpm "$home"
+mkdir "$home" && cp dist/dcdcount-*-x86_64-unknown-linux-musl.tar.gz dist/dcdcount-*.x86_64.rpm "$home"
 cp samples/run1-little-endian.dcd "$home/run1.dcd"
 chmod -R a+rX "$work" && chown -R nobody "$home"
 line=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin bash -c '

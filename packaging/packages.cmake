@@ -13,11 +13,14 @@ set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION "dcdcount reads the first twelve bytes of a DCD trajectory file (sixteen\n\
-where its header has 8-byte record markers), written in either byte order,\n\
-and prints the number of frames that its header declares, or why there is\n\
-none. It reads nothing more, whatever the size of the file.")
+file(READ ${PROJECT_SOURCE_DIR}/doc/description.txt CPACK_PACKAGE_DESCRIPTION)
+string(STRIP "${CPACK_PACKAGE_DESCRIPTION}" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+# The source package (package_source): the source tree, without what builds
+# and releases leave in it.
+set(CPACK_SOURCE_GENERATOR TGZ)
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" binary_dir "${PROJECT_BINARY_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
 set(CPACK_STRIP_FILES ON)
 
 # What the scripts CPack runs need to know of this build.
