@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Reads every built program with its target's binutils and fails when one has
-# lost a hardening property that README promises:
+# lost a hardening property that doc/building.md (Hardening) promises:
 #   static      no dynamic loader and no shared library: one self-contained file
 #   static-pie  static, and position-independent: loaded at a random address
 #   dynamic     linked dynamically, with its loader
