@@ -34,6 +34,21 @@ programs=(
     "windows-x64/dcdcount.exe x86_64-w64-mingw32-  aslr aslr64 canary"
 )
 
+# calls_in NAME-PATTERN: the disassembly of our function of that (mangled)
+# name in $program, whose symbols are $symbols.
+calls_in() {
+    local symbol
+    symbol=$(sed -n "s/.* T \\(_*$1\\)\$/\\1/p" <<<"$symbols" | head -n1)
+    [ -n "$symbol" ] && "${prefix}objdump" -d --disassemble="$symbol" "$program"
+}
+# guarded NAME-PATTERN...: each of those functions checks a canary.
+guarded() {
+    local function
+    for function; do
+        grep -q '<_*stack_chk_fail\(@plt\)\?>' <<<"$(calls_in "$function")" || return 1
+    done
+}
+
 failed=0
 for row in "${programs[@]}"; do
     read -r program prefix promised <<<"$row"
@@ -46,19 +61,6 @@ for row in "${programs[@]}"; do
         headers=$(readelf -h -l -d -W "$program")
     fi
     symbols=$("${prefix}nm" "$program")
-    # calls_in NAME-PATTERN: the disassembly of our function of that (mangled) name.
-    calls_in() {
-        local symbol
-        symbol=$(sed -n "s/.* T \\(_*$1\\)\$/\\1/p" <<<"$symbols" | head -n1)
-        [ -n "$symbol" ] && "${prefix}objdump" -d --disassemble="$symbol" "$program"
-    }
-    # guarded NAME-PATTERN...: each of those functions checks a canary.
-    guarded() {
-        local function
-        for function; do
-            grep -q '<_*stack_chk_fail\(@plt\)\?>' <<<"$(calls_in "$function")" || return 1
-        done
-    }
     if [[ $program == *.exe ]]; then entry='_\?wmain'; else entry=main; fi
     calls=$(calls_in 'Z12count_frames.*')
     lost=
