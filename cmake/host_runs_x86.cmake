@@ -37,7 +37,6 @@ if(DCDCOUNT_HOST_RUNS_X86 STREQUAL "AUTO")
             # rather than reading it as a script.
             execute_process(COMMAND bash -c [[command -v "$0" >/dev/null || exit 127; exec "$0" --version]]
                 ${DCDCOUNT_WINE} RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
-            set(error "")
             if(result EQUAL 127)
                 set(how "32-bit Wine is not installed (${DCDCOUNT_WINE}; Debian and Ubuntu: wine32)")
             elseif(result EQUAL 126)
