@@ -89,7 +89,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
         list(APPEND left_out "no dpkg-deb: no .deb")
     endif()
     if(NOT DCDCOUNT_RPMBUILD)
-        list(APPEND left_out "no rpmbuild: no RPM (Fedora: rpm-build; Debian, Ubuntu: rpm)")
+        list(APPEND left_out "no rpmbuild: no RPM (Fedora: rpm-build, Debian and Ubuntu: rpm)")
     endif()
 endif()
 
