@@ -57,11 +57,12 @@ for row in "${programs[@]}"; do
     promised=${promised/as-linked/${linked:-as-linked}}
     if [[ $program == *.exe ]]; then
         headers=$("${prefix}objdump" -p -h "$program")
+        entry='_\?wmain'
     else
         headers=$(readelf -h -l -d -W "$program")
+        entry=main
     fi
     symbols=$("${prefix}nm" "$program")
-    if [[ $program == *.exe ]]; then entry='_\?wmain'; else entry=main; fi
     calls=$(calls_in 'Z12count_frames.*')
     lost=
     for property in $promised; do
