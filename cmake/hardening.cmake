@@ -10,9 +10,13 @@
 #   the compiler already choose a level: a distribution's level stands;
 # - with glibc, every relocation done and made read-only before main (RELRO,
 #   BIND_NOW; musl's static-pie start does not apply it);
-# - on 64-bit ARM, return addresses signed and branch targets marked;
+# - where the compiler can (64-bit ARM), return addresses signed and branch
+#   targets marked;
 # - on Windows, loaded at a random address, with data never run as code, and
 #   on x64 anywhere in the 64-bit address space.
+# Sets DCDCOUNT_FORTIFIED (the build types that this file fortifies) and
+# DCDCOUNT_BRANCH_PROTECTION, for the hardening test (tests/CMakeLists.txt).
+set(DCDCOUNT_FORTIFIED "")
 if(NOT DCDCOUNT_HARDENING)
     message(STATUS "Hardening: the project's own flags are off (DCDCOUNT_HARDENING=OFF)")
     return()
@@ -39,6 +43,7 @@ if(DCDCOUNT_LIBC STREQUAL "gnu" AND NOT DCDCOUNT_SANITIZE)
         endforeach()
     endif()
     if(fortified)
+        set(DCDCOUNT_FORTIFIED ${fortified})
         string(JOIN "," fortified ${fortified})
         target_compile_options(dcdcount_options INTERFACE
             "$<$<CONFIG:${fortified}>:-D_FORTIFY_SOURCE=2>")
@@ -48,8 +53,16 @@ endif()
 if(DCDCOUNT_LIBC STREQUAL "gnu")
     target_link_options(dcdcount_options INTERFACE -Wl,-z,relro,-z,now)
 endif()
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
-    target_compile_options(dcdcount_options INTERFACE -mbranch-protection=standard)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    include(CheckCXXCompilerFlag)
+    set(CMAKE_REQUIRED_QUIET ON)
+    # (-Werror: clang takes the flag for any processor, and ignores it.)
+    set(CMAKE_REQUIRED_FLAGS -Werror)
+    check_cxx_compiler_flag(-mbranch-protection=standard DCDCOUNT_BRANCH_PROTECTION)
+    unset(CMAKE_REQUIRED_FLAGS)
+    if(DCDCOUNT_BRANCH_PROTECTION)
+        target_compile_options(dcdcount_options INTERFACE -mbranch-protection=standard)
+    endif()
 endif()
 if(WIN32)
     target_link_options(dcdcount_options INTERFACE -Wl,--dynamicbase,--nxcompat

@@ -6,7 +6,8 @@
 # Windows, that lack the compiler's runtime DLLs), and starts faster without
 # the dynamic loader. -static-pie where the C library has the start file for
 # it (rcrt1.o), so that the program still loads at a random address; plain
-# -static elsewhere (Debian 12's s390x C library, Windows). GCC given both
+# -static elsewhere (C libraries without it, as Debian 12's for IBM Z, and
+# Windows). GCC given both
 # links a broken program, so exactly one is chosen.
 #
 # DCDCOUNT_STATIC: AUTO (the default) links a tiny static program at
@@ -14,14 +15,15 @@
 # does not (as on Fedora, RHEL and Rocky without glibc-static and
 # libstdc++-static); ON insists, and configure fails where it cannot; OFF
 # links dynamically, as distributions prefer. macOS has no static programs,
-# and the sanitizers need a dynamic one. The musl toolchain
-# (x86_64-linux-musl.cmake) links every program static-pie by its own rule.
+# and the sanitizers need a dynamic one. A toolchain file that links its
+# programs by a rule of its own (x86_64-linux-musl.cmake) says how in
+# DCDCOUNT_TOOLCHAIN_LINK, and that stands.
 #
 # Every program of the build links the same way (dcdcount and the tests'
 # programs: cross builds run them under an emulator or Wine, where the
-# target's libraries are not), each by linking dcdcount_link. Sets
-# DCDCOUNT_LINK (static-pie, static or dynamic) and DCDCOUNT_LINK_OPTIONS,
-# and configure says which, and why, in one line.
+# target's libraries are not), each by dcdcount_link_program() at the end.
+# Sets DCDCOUNT_LINK (static-pie, static or dynamic) and
+# DCDCOUNT_LINK_OPTIONS, and configure says which, and why, in one line.
 
 set(DCDCOUNT_STATIC AUTO CACHE STRING
     "Link statically: AUTO (where a static program links), ON (insist) or OFF")
@@ -37,11 +39,11 @@ endif()
 set(DCDCOUNT_LINK dynamic)
 set(DCDCOUNT_LINK_OPTIONS "")
 set(refused "")
-if(DCDCOUNT_MUSL)
-    set(DCDCOUNT_LINK static-pie)
-    set(why "the musl toolchain links every program so")
-    if(wanted STREQUAL "OFF")
-        message(FATAL_ERROR "The musl toolchain links only static programs: drop DCDCOUNT_STATIC=OFF")
+if(DCDCOUNT_TOOLCHAIN_LINK)
+    set(DCDCOUNT_LINK ${DCDCOUNT_TOOLCHAIN_LINK})
+    set(why "the toolchain file links every program so")
+    if(wanted STREQUAL "OFF" AND NOT DCDCOUNT_LINK STREQUAL "dynamic")
+        message(FATAL_ERROR "The toolchain file links only ${DCDCOUNT_LINK} programs: drop DCDCOUNT_STATIC=OFF")
     endif()
 elseif(wanted STREQUAL "OFF")
     set(why "DCDCOUNT_STATIC=OFF")
@@ -105,8 +107,42 @@ if(DCDCOUNT_LINK STREQUAL "static-pie")
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
 message(STATUS "Link: ${DCDCOUNT_LINK}: ${why}")
-# For tests/check_hardening.sh, which checks the program is linked so.
-set(DCDCOUNT_LINKED ${DCDCOUNT_LINK} CACHE INTERNAL "How this build's programs link")
 
-add_library(dcdcount_link INTERFACE)
-target_link_options(dcdcount_link INTERFACE ${DCDCOUNT_LINK_OPTIONS})
+# The sanitizers' run-time libraries, in every program and in GoogleTest's.
+if(DCDCOUNT_SANITIZE)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# dcdcount_link_program(TARGET KIND): links the program TARGET as this build
+# links its programs. KIND is one of
+#   program  dcdcount itself: on Windows its entry point is wmain, which takes
+#            the arguments as UTF-16, and its header holds no link time, so
+#            that the same source gives the same program;
+#   test     a test's program;
+#   fuzzer   the fuzz target: libFuzzer supplies its main;
+#   dynamic  a copy of dcdcount linked dynamically, the packagers' way, for
+#            valgrind, which cannot see into a statically linked glibc (it
+#            reports the library's own start-up).
+function(dcdcount_link_program target kind)
+    if(NOT kind STREQUAL "dynamic")
+        target_link_options(${target} PRIVATE ${DCDCOUNT_LINK_OPTIONS})
+    endif()
+    if(kind STREQUAL "program" AND WIN32)
+        target_link_options(${target} PRIVATE -municode -Wl,--no-insert-timestamp)
+    elseif(kind STREQUAL "fuzzer")
+        target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    endif()
+endfunction()
+
+# dcdcount_program_for_valgrind(VARIABLE): the program that valgrind checks,
+# dcdcount or its dynamic copy.
+function(dcdcount_program_for_valgrind variable)
+    if(DCDCOUNT_LINK STREQUAL "dynamic" OR DCDCOUNT_MUSL)
+        set(${variable} dcdcount PARENT_SCOPE)
+    else()
+        add_executable(dcdcount_dynamic)
+        target_link_libraries(dcdcount_dynamic PRIVATE dcdcount_driver)
+        dcdcount_link_program(dcdcount_dynamic dynamic)
+        set(${variable} dcdcount_dynamic PARENT_SCOPE)
+    endif()
+endfunction()

@@ -11,6 +11,8 @@
 # toolchain (see tests/CMakeLists.txt).
 #
 # Every path is found from the installed clang; no version is written in.
+# This toolchain builds the released x86-64 Linux program.
+# apt-get install: clang libc++-dev musl-dev
 
 set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
@@ -50,5 +52,8 @@ foreach(lang IN ITEMS C CXX)
 ${musl_lib}/crti.o <OBJECTS> -o <TARGET> <LINK_LIBRARIES> ${musl_lib}/libc.a ${musl_lib}/crtn.o")
 endforeach()
 
-# Tells the project that its programs link musl, with no compiled C++ library.
+# Tells the project that its programs link musl, with no compiled C++ library,
+# static-pie by the rule above.
 set(DCDCOUNT_MUSL ON)
+set(DCDCOUNT_TOOLCHAIN_LINK static-pie)
+set(DCDCOUNT_RELEASED ON)
