@@ -4,7 +4,7 @@
 # the triple and its sysroot. Its programs link statically, as the link
 # policy (linking.cmake) finds they can, so that none needs the target's
 # libraries at run time (a clean Windows has no libstdc++ or libgcc DLLs; the
-# build host has no 32-bit or s390x C++ runtime).
+# build host has no C++ runtime of another processor).
 set(CMAKE_C_COMPILER ${dcdcount_triple}-gcc${dcdcount_compiler_suffix})
 set(CMAKE_CXX_COMPILER ${dcdcount_triple}-g++${dcdcount_compiler_suffix})
 

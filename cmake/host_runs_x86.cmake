@@ -13,6 +13,36 @@
 #
 # Sets CMAKE_CROSSCOMPILING_EMULATOR for Linux, and dcdcount_cannot_run: why
 # the tests cannot start the program here, or nothing where they can.
+# 32-bit Wine is the host's (wine32), or, where the host has none, that of a
+# Debian root made by tests/wine32-root.sh in DCDCOUNT_WINE32_ROOT: the tests
+# then start Wine in that root, through wrappers in this build folder.
+if(WIN32)
+    if(DEFINED ENV{XDG_CACHE_HOME})
+        set(cache $ENV{XDG_CACHE_HOME})
+    else()
+        set(cache $ENV{HOME}/.cache)
+    endif()
+    set(DCDCOUNT_WINE32_ROOT ${cache}/dcdcount/wine32-root CACHE PATH
+        "A Debian root with 32-bit Wine (tests/wine32-root.sh makes it), for a host without wine32")
+    set(wine "this host's 32-bit Wine (${DCDCOUNT_WINE})")
+    if(NOT EXISTS "${DCDCOUNT_WINE}" AND EXISTS "${DCDCOUNT_WINE32_ROOT}/usr/lib/wine/wine")
+        set(wine "32-bit Wine of the root ${DCDCOUNT_WINE32_ROOT}")
+        foreach(program IN ITEMS /usr/lib/wine/wine wineserver)
+            get_filename_component(name ${program} NAME)
+            file(WRITE ${CMAKE_BINARY_DIR}/wine32-root/${name} "#!/bin/sh
+exec '${PROJECT_SOURCE_DIR}/tests/wine32-root.sh' run '${DCDCOUNT_WINE32_ROOT}' \\
+    '${PROJECT_SOURCE_DIR}' '${PROJECT_BINARY_DIR}' -- ${program} \"$@\"
+")
+            file(CHMOD ${CMAKE_BINARY_DIR}/wine32-root/${name}
+                PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+        endforeach()
+        set(DCDCOUNT_WINE ${CMAKE_BINARY_DIR}/wine32-root/wine)
+        set(DCDCOUNT_WINESERVER ${CMAKE_BINARY_DIR}/wine32-root/wineserver)
+        list(FILTER DCDCOUNT_WINE_ENV EXCLUDE REGEX "^WINESERVER=")
+        set(CMAKE_CROSSCOMPILING_EMULATOR env ${DCDCOUNT_WINE_ENV} ${DCDCOUNT_WINE})
+    endif()
+endif()
+
 set(DCDCOUNT_HOST_RUNS_X86 AUTO CACHE STRING
     "Whether this host runs 32-bit x86 programs (and 32-bit Wine): AUTO, ON or OFF")
 set_property(CACHE DCDCOUNT_HOST_RUNS_X86 PROPERTY STRINGS AUTO ON OFF)
@@ -38,7 +68,7 @@ if(DCDCOUNT_HOST_RUNS_X86 STREQUAL "AUTO")
             execute_process(COMMAND bash -c [[command -v "$0" >/dev/null || exit 127; exec "$0" --version]]
                 ${DCDCOUNT_WINE} RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
             if(result EQUAL 127)
-                set(tried "32-bit Wine is not installed (${DCDCOUNT_WINE}; Debian and Ubuntu: wine32)")
+                set(tried "32-bit Wine is not installed (${DCDCOUNT_WINE}; Debian and Ubuntu: wine32, or a root made by tests/wine32-root.sh in DCDCOUNT_WINE32_ROOT)")
             elseif(result EQUAL 126)
                 set(tried "this kernel runs no 32-bit x86 program: 32-bit Wine cannot start")
             else()
@@ -81,12 +111,12 @@ else()
 endif()
 
 if(runs_x86 AND WIN32)
-    message(STATUS "32-bit x86 tests: under 32-bit Wine (${why})")
+    message(STATUS "32-bit x86 tests: under ${wine} (${why})")
 elseif(runs_x86)
     message(STATUS "32-bit x86 tests: natively (${why})")
 elseif(WIN32)
-    set(dcdcount_cannot_run "the 32-bit program cannot start here: ${why}")
-    message(STATUS "32-bit x86 tests: skipped where they start the program: ${why}")
+    set(dcdcount_cannot_run "the 32-bit program cannot start here, under ${wine}: ${why}")
+    message(STATUS "32-bit x86 tests: skipped where they start the program, under ${wine}: ${why}")
 else()
     find_program(DCDCOUNT_QEMU_I386 qemu-i386)
     if(DCDCOUNT_QEMU_I386)

@@ -1,6 +1,7 @@
 # 32-bit x86 Linux, built with Debian's g++-i686-linux-gnu. Most x86-64
 # kernels run these programs directly; where one does not, the tests run them
 # under qemu-i386 (see host_runs_x86.cmake).
+# apt-get install: g++-i686-linux-gnu qemu-user
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(dcdcount_triple i686-linux-gnu)

@@ -1,6 +1,7 @@
 # 32-bit Windows console program, built with Debian's mingw-w64 cross compiler
 # (g++-mingw-w64-i686-posix) and run under 32-bit Wine where the build host
 # runs the tests and can run 32-bit x86 programs (wine32).
+# apt-get install: g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(dcdcount_triple i686-w64-mingw32)
 set(dcdcount_wine_arch win32)
@@ -13,3 +14,4 @@ else()
 endif()
 set(DCDCOUNT_WINESERVER wineserver)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
+set(DCDCOUNT_RELEASED ON)

@@ -1,5 +1,6 @@
 # 64-bit Windows console program, built with Debian's mingw-w64 cross compiler
 # (g++-mingw-w64-x86-64-posix) and run under 64-bit Wine (wine64).
+# apt-get install: g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(dcdcount_triple x86_64-w64-mingw32)
 set(dcdcount_wine_arch win64)
@@ -13,3 +14,4 @@ else()
     set(DCDCOUNT_WINESERVER wineserver)
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
+set(DCDCOUNT_RELEASED ON)

@@ -2,13 +2,14 @@
 # Makes the release (packaging/release.sh) and checks what a user gets from
 # each of its files: SHA256SUMS that sha256sum -c accepts; the source tarball
 # holding exactly the tracked files, sorted, owned by root and dated the
-# release's, which builds and passes its tests with no git; the amd64 .deb,
-# installed into a scratch root with dpkg; the arm64 .deb, unpacked and run
-# under qemu-aarch64; both checked by lintian, and their Installed-Size; the
-# RPMs, checked by rpmlint, their changelog, and installed into a fresh root;
-# the tarballs, sorted, owned by root and dated the release's, the amd64 one
-# unpacked into ~/.local by an ordinary user, who also installs the RPM
-# relocated into their home; the same program in each .deb, RPM and tarball;
+# release's, which builds and passes its tests with no git; every .deb,
+# checked by lintian, and its Installed-Size, the one of this machine's
+# architecture installed into a scratch root with dpkg; every RPM, checked by
+# rpmlint, its changelog, installed into a fresh root and its program run
+# (under qemu-user where it is for another processor); the tarballs, sorted,
+# owned by root and dated the release's, this machine's unpacked into
+# ~/.local by an ordinary user, who also installs its RPM relocated into their
+# home; the same programs in the .debs, the RPMs and the tarballs;
 # the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
 # any packaged text; and nothing written outside the build folders.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
@@ -31,9 +32,12 @@ written=$(find /usr /etc /opt /root -xdev -path "$(pwd -P)" -prune -o -newer "$w
 # Debian) in the scratch folder too.
 export HOME=$work
 (cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
-deb=$(ls dist/dcdcount_*_amd64.deb)
-arm=$(ls dist/dcdcount_*_arm64.deb)
+debs=(dist/dcdcount_*.deb)
+rpms=(dist/dcdcount-*.rpm)
+tarballs=(dist/dcdcount-*-unknown-linux-*.tar.gz)
+deb=$(ls "dist/dcdcount_"*"_$(dpkg --print-architecture).deb")
 zips=(dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip)
+trees=()
 release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
 
 # tarball_is_clean TARBALL: its entries sorted, each owned by root (by name
@@ -81,7 +85,7 @@ placeholders() {
     return 0
 }
 
-for package in "$deb" "$arm"; do
+for package in "${debs[@]}"; do
     echo "== $package"
     dpkg-deb --field "$package" Package Version Architecture Installed-Size Section Depends
     [ -z "$(dpkg-deb --field "$package" Depends)" ] || fail "the static build's package has dependencies"
@@ -93,12 +97,9 @@ for package in "$deb" "$arm"; do
     # Root is the only user here; lintian's remark about it is not about the package.
     lintian --fail-on error,warning "$package" 2> >(grep -v 'running with root privileges' >&2) ||
         fail "lintian finds errors or warnings in $package"
+    dpkg-deb -x "$package" "$work/${package##*/}"
+    trees+=("$work/${package##*/}")
 done
-[ "$(dpkg-deb --field "$arm" Architecture)" = arm64 ] || fail "$arm is not for arm64"
-dpkg-deb -x "$arm" "$work/arm64"
-trees=("$work/arm64")
-line=$(qemu-aarch64 "$work/arm64/usr/bin/dcdcount" samples/run1-little-endian.dcd)
-[ "$line" = "samples/run1-little-endian.dcd contains 300 frames." ] || fail "the arm64 program printed: $line"
 
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
@@ -117,10 +118,11 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
 items=$(grep -c '^  \* ' doc/changelog)
 
-for build in x86_64 aarch64; do
-    deb_program=$work/$([ $build = x86_64 ] && echo root || echo arm64)/usr/bin/dcdcount
-    rpm=$(ls dist/dcdcount-*.$build.rpm)
-    tarball=$(ls dist/dcdcount-*-$build-unknown-linux-*.tar.gz)
+# programs PATTERN: the checksums of the programs at the paths PATTERN
+# names, sorted.
+programs() { sha256sum $1 | cut -d' ' -f1 | sort; }
+for rpm in "${rpms[@]}"; do
+    processor=${rpm%.rpm} && processor=${processor##*.}
     echo "== $rpm"
     rpmlint -c packaging/rpmlint.toml "$rpm" | tee "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
@@ -130,11 +132,19 @@ for build in x86_64 aarch64; do
     grep -q '^\* .* - 1\.0\.0-1$' "$work/changelog" || fail "$rpm has no changelog"
     [ "$(grep -c '^- ' "$work/changelog")" = "$items" ] ||
         fail "$rpm's changelog does not show the $items items of doc/changelog, one each"
-    rpm --root "$work/$build.rpm" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
-    installed=$(cd "$work/$build.rpm" && find usr | sort | tr '\n' ' ')
+    rpm --root "$work/$processor.rpm" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
+    installed=$(cd "$work/$processor.rpm" && find usr | sort | tr '\n' ' ')
     [ "$installed" = "usr usr/bin usr/bin/dcdcount usr/share usr/share/licenses usr/share/licenses/dcdcount \
 usr/share/licenses/dcdcount/LICENSE usr/share/man usr/share/man/man1 usr/share/man/man1/dcdcount.1.gz " ] ||
         fail "$rpm installs: $installed"
+    trees+=("$work/$processor.rpm")
+    emulator=()
+    [ "$processor" = "$(uname -m)" ] || emulator=("qemu-$processor")
+    line=$("${emulator[@]}" "$work/$processor.rpm/usr/bin/dcdcount" samples/run1-little-endian.dcd) || true
+    [ "$line" = "samples/run1-little-endian.dcd contains 300 frames." ] ||
+        fail "the $processor program${emulator:+ under ${emulator[*]}} printed: $line"
+done
+for tarball in "${tarballs[@]}"; do
     echo "== $tarball"
     tarball_is_clean "$tarball"
     top=$(basename "$tarball" .tar.gz)
@@ -143,17 +153,21 @@ usr/share/licenses/dcdcount/LICENSE usr/share/man usr/share/man/man1 usr/share/m
 share/doc/dcdcount/README.md share/man/ share/man/man1/ share/man/man1/dcdcount.1.gz " ] ||
         fail "$tarball holds: $entries"
     tar -xzf "$tarball" -C "$work"
-    trees+=("$work/$build.rpm" "$work/$top")
-    for program in "$work/$build.rpm/usr/bin/dcdcount" "$work/$top/bin/dcdcount"; do
-        cmp "$deb_program" "$program" ||
-            fail "$program is not the .deb's program"
-    done
+    trees+=("$work/$top")
 done
+# One program for each processor, the same in its .deb, RPM and tarball.
+ours=$(programs "$work/*.rpm/usr/bin/dcdcount")
+[ "$(uniq <<<"$ours" | wc -l)" = "${#rpms[@]}" ] || fail "the RPMs do not hold one program each"
+[ "$(programs "$work/*.deb/usr/bin/dcdcount")" = "$ours" ] || fail "the .debs hold other programs than the RPMs"
+[ "$(programs "$work/dcdcount-*-linux-*/bin/dcdcount")" = "$ours" ] ||
+    fail "the tarballs hold other programs than the RPMs"
+[ "${#debs[@]}" = "${#rpms[@]}" ] && [ "${#tarballs[@]}" = "${#rpms[@]}" ] ||
+    fail "not a .deb, an RPM and a tarball for each program: ${debs[*]} ${rpms[*]} ${tarballs[*]}"
 
 # An ordinary user, without root: the tarball unpacked into ~/.local, and the
 # RPM relocated into their home.
 home=$work/home
-mkdir "$home" && cp dist/dcdcount-*-x86_64-unknown-linux-musl.tar.gz dist/dcdcount-*.x86_64.rpm "$home"
+mkdir "$home" && cp dist/dcdcount-*-"$(uname -m)"-unknown-linux-*.tar.gz dist/dcdcount-*."$(uname -m)".rpm "$home"
 cp samples/run1-little-endian.dcd "$home/run1.dcd"
 chmod -R a+rX "$work" && chown -R nobody "$home"
 line=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin bash -c '

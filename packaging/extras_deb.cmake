@@ -5,4 +5,4 @@ set(root ${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX})
 configure_file(${CPACK_DCDCOUNT_SOURCE_DIR}/LICENSE ${root}/share/doc/dcdcount/copyright COPYONLY)
 configure_file(${CPACK_DCDCOUNT_BINARY_DIR}/changelog.gz ${root}/share/doc/dcdcount/changelog.gz COPYONLY)
 configure_file(${CPACK_DCDCOUNT_SOURCE_DIR}/packaging/lintian-overrides
-    ${root}/share/lintian/overrides/dcdcount COPYONLY)
+    ${root}/share/lintian/overrides/dcdcount @ONLY)

@@ -65,10 +65,16 @@ endif()
 set(CPACK_GENERATOR TGZ)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
+# Whether packaging/release.sh ships this build's packages: the toolchain
+# file says so.
+set(DCDCOUNT_IN_RELEASE "${DCDCOUNT_RELEASED}" CACHE INTERNAL "The release ships this build's packages")
+
 # The tarball is named by the target triple, as static command-line tools
-# name theirs: dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz.
+# name theirs: dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz, the processor
+# as the compiler names it.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    set(triple ${CMAKE_SYSTEM_PROCESSOR}-unknown-linux-${DCDCOUNT_LIBC})
+    string(REGEX MATCH "^[^-]+" processor "${DCDCOUNT_MACHINE}")
+    set(triple ${processor}-unknown-linux-${DCDCOUNT_LIBC})
 elseif(APPLE)
     set(triple ${CMAKE_SYSTEM_PROCESSOR}-apple-darwin)
 else()
@@ -85,26 +91,38 @@ endif()
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     find_program(DCDCOUNT_DPKG_DEB dpkg-deb)
     find_program(DCDCOUNT_RPMBUILD rpmbuild)
+    # The Debian architecture of the machine the program is for, not the
+    # build machine's: dpkg-architecture maps the GNU name.
+    string(REPLACE "-musl" "-gnu" gnu_machine "${DCDCOUNT_MACHINE}")
+    execute_process(COMMAND dpkg-architecture -t ${gnu_machine} -qDEB_HOST_ARCH
+        OUTPUT_VARIABLE deb_architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    set(make_deb OFF)
     if(NOT DCDCOUNT_DPKG_DEB)
         list(APPEND left_out "no dpkg-deb: no .deb")
+    elseif(NOT deb_architecture)
+        list(APPEND left_out "no .deb: dpkg-architecture (dpkg-dev) does not name the architecture of ${gnu_machine}")
+    else()
+        set(make_deb ON)
     endif()
     if(NOT DCDCOUNT_RPMBUILD)
         list(APPEND left_out "no rpmbuild: no RPM (Fedora: rpm-build, Debian and Ubuntu: rpm)")
     endif()
 endif()
 
-if(DCDCOUNT_DPKG_DEB)
+if(make_deb)
     # First, as it always came.
     list(PREPEND CPACK_GENERATOR DEB)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION science)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-    # The architecture the program is built for, not the build machine's.
-    set(deb_architectures x86_64=amd64 aarch64=arm64 i686=i386 s390x=s390x)
-    list(FILTER deb_architectures INCLUDE REGEX "^${CMAKE_SYSTEM_PROCESSOR}=")
-    if(deb_architectures)
-        string(REGEX REPLACE ".*=" "" CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architectures})
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architecture})
+    # What lintian says of a static program, by how it links
+    # (lintian-overrides explains).
+    if(DCDCOUNT_LINK STREQUAL "static-pie")
+        set(CPACK_DCDCOUNT_LINTIAN_TAG shared-library-lacks-prerequisites)
+    else()
+        set(CPACK_DCDCOUNT_LINTIAN_TAG statically-linked-binary)
     endif()
     # A static program depends on nothing; a dynamic one on what it links,
     # as dpkg-shlibdeps (dpkg-dev) finds it.

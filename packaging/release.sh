@@ -4,9 +4,8 @@
 #   dcdcount-VERSION.tar.gz       the source: every tracked file as it stands
 #                                 (HEAD on a clean checkout), under
 #                                 dcdcount-VERSION/, and nothing else
-#   the .deb, RPM and tarball     for x86-64 Linux (release preset) and for
-#                                 64-bit ARM Linux (linux-arm64 preset)
-#   the two .zips                 for 64-bit and 32-bit Windows
+#   a .deb, an RPM and a tarball  for each Linux program the release ships
+#   a .zip                        for each Windows program
 #   SHA256SUMS                    one line per file, for `sha256sum -c SHA256SUMS`
 # Every file carries the release's date from doc/changelog, so the same source
 # gives the same SHA256SUMS in any folder, at any time, by any user, with the
@@ -14,9 +13,8 @@
 # presets' build folders are used where they exist (as after CI's workflows);
 # those that do not are configured without the tests.
 #
-# usage: packaging/release.sh   (needs git, GNU tar, gzip, and what the
-#        release, linux-arm64, windows-x86 and windows-x64 presets need,
-#        with dpkg, rpm and zip)
+# usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
+#        preset needs, with dpkg-dev, rpm and zip: what .ci/run installs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
@@ -40,20 +38,22 @@ git archive --prefix="dcdcount-$version/" "${source:-HEAD}" | tar -x -C "$work"
 tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 --mode=u=rwX,go=rX \
     --mtime="@$epoch" -C "$work" "dcdcount-$version" | gzip -9n >"dist/dcdcount-$version.tar.gz"
 
-# The packages, each from its preset's build folder.
+# The packages of every build that the release ships (its toolchain file
+# says so), each from its preset's build folder: whatever its package target
+# makes, as CPack names it.
 files=("dcdcount-$version.tar.gz")
-for row in \
-    "release     dcdcount_${version}_amd64.deb dcdcount-$version-1.x86_64.rpm dcdcount-$version-x86_64-unknown-linux-musl.tar.gz" \
-    "linux-arm64 dcdcount_${version}_arm64.deb dcdcount-$version-1.aarch64.rpm dcdcount-$version-aarch64-unknown-linux-gnu.tar.gz" \
-    "windows-x64 dcdcount-$version-win64.zip" \
-    "windows-x86 dcdcount-$version-win32.zip"; do
-    read -r preset packages <<<"$row"
+presets=$(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p')
+for preset in $presets; do
+    build=build/$preset
     {
-        [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" -DBUILD_TESTING=OFF
-        cmake --build --preset "$preset" --target package
+        [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" -DBUILD_TESTING=OFF
+        grep -q '^DCDCOUNT_IN_RELEASE:INTERNAL=ON$' "$build/CMakeCache.txt" || continue
+        cmake --build "$build" --target package
     } >"$work/$preset.log" 2>&1 || { cat "$work/$preset.log"; exit 1; }
+    packages=$(sed -n 's|^CPack: - package: .*/\([^/]*\) generated\.$|\1|p' "$work/$preset.log")
+    [ -n "$packages" ] || { cat "$work/$preset.log"; echo "release.sh: $preset made no package" >&2; exit 1; }
     for package in $packages; do
-        cp "build/$preset/$package" dist/ || { echo "release.sh: $preset made no $package" >&2; exit 1; }
+        cp "$build/$package" dist/
         files+=("$package")
     done
 done
