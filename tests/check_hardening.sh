@@ -17,7 +17,7 @@
 #               move it (Windows); aslr64 also HIGH_ENTROPY_VA
 # usage: tests/check_hardening.sh PROGRAM BINUTILS-PREFIX PROPERTY...
 #        (BINUTILS-PREFIX: what comes before objdump, nm and readelf, such as
-#        /usr/bin/aarch64-linux-gnu-)
+#        /usr/bin/x86_64-w64-mingw32-)
 set -euo pipefail
 program=$1 prefix=$2
 shift 2

@@ -4,7 +4,7 @@
 #
 # usage: cli_cases.sh lf|crlf COMMAND...
 #   lf|crlf   the line ending the program's host writes ("\r\n" on Windows)
-#   COMMAND   how to start the program: an emulator prefix (wine, qemu-s390x,
+#   COMMAND   how to start the program: an emulator prefix (wine, qemu-ARCH,
 #             valgrind ...) if any, then the program itself
 set -u
 
