@@ -9,6 +9,10 @@
 # each package (per_generator.cmake chooses them by the generator that runs)
 # and the repacking (pack_again.cmake).
 
+# Whether packaging/release.sh ships this build's packages: the toolchain
+# file says so.
+set(DCDCOUNT_IN_RELEASE "${DCDCOUNT_RELEASED}" CACHE INTERNAL "The release ships this build's packages")
+
 set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
@@ -64,10 +68,6 @@ endif()
 
 set(CPACK_GENERATOR TGZ)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-
-# Whether packaging/release.sh ships this build's packages: the toolchain
-# file says so.
-set(DCDCOUNT_IN_RELEASE "${DCDCOUNT_RELEASED}" CACHE INTERNAL "The release ships this build's packages")
 
 # The tarball is named by the target triple, as static command-line tools
 # name theirs: dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz, the processor

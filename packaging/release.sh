@@ -10,8 +10,8 @@
 # Every file carries the release's date from doc/changelog, so the same source
 # gives the same SHA256SUMS in any folder, at any time, by any user, with the
 # same toolchain versions (packaging/check_reproducible.sh checks it). The
-# presets' build folders are used where they exist (as after CI's workflows);
-# those that do not are configured without the tests.
+# presets' build folders are used where they exist (as after CI's builds),
+# configured again; those that do not are configured without the tests.
 #
 # usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
 #        preset needs, with dpkg-dev, rpm and zip: what .ci/run installs)
@@ -46,7 +46,7 @@ presets=$(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p')
 for preset in $presets; do
     build=build/$preset
     {
-        [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" -DBUILD_TESTING=OFF
+        if [ -f "$build/CMakeCache.txt" ]; then cmake "$build"; else cmake --preset "$preset" -DBUILD_TESTING=OFF; fi
         grep -q '^DCDCOUNT_IN_RELEASE:INTERNAL=ON$' "$build/CMakeCache.txt" || continue
         cmake --build "$build" --target package
     } >"$work/$preset.log" 2>&1 || { cat "$work/$preset.log"; exit 1; }
