@@ -7,6 +7,9 @@
 # release date in seconds since 1970, or SOURCE_DATE_EPOCH where the
 # environment sets it.
 
+# An edit of either text configures the build folder again at its next build.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/doc/changelog ${PROJECT_SOURCE_DIR}/doc/dcdcount.1)
 file(STRINGS ${PROJECT_SOURCE_DIR}/doc/changelog entry LIMIT_COUNT 2 REGEX "^[a-z]| -- ")
 list(GET entry 0 heading)
 list(GET entry 1 trailer)

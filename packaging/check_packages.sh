@@ -9,11 +9,13 @@
 # (under qemu-user where it is for another processor); the tarballs, sorted,
 # owned by root and dated the release's, this machine's unpacked into
 # ~/.local by an ordinary user, who also installs its RPM relocated into their
-# home; the same programs in the .debs, the RPMs and the tarballs;
+# home; the same programs in the .debs, the RPMs and the tarballs; the
+# wheels, checked by twine, one installed by pip into a fresh environment,
+# and each platform's pip taking its own;
 # the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
 # any packaged text; and nothing written outside the build folders.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
-#        lintian, man-db, qemu-user, rpmlint, unzip)
+#        lintian, man-db, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +34,8 @@ written=$(find /usr /etc /opt /root -xdev -path "$(pwd -P)" -prune -o -newer "$w
 # Debian) in the scratch folder too.
 export HOME=$work
 (cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
+[ "$(sed 's/^[0-9a-f]*  //' dist/SHA256SUMS)" = "$(cd dist && ls | grep -vx SHA256SUMS | LC_ALL=C sort)" ] ||
+    fail "dist/SHA256SUMS does not name every other file of dist/"
 debs=(dist/dcdcount_*.deb)
 rpms=(dist/dcdcount-*.rpm)
 tarballs=(dist/dcdcount-*-unknown-linux-*.tar.gz)
@@ -67,10 +71,12 @@ mkdir "$work/source" && tar -xzf "$source_tarball" -C "$work/source"
     { cat "$work/source.log"; fail "$source_tarball does not build and pass its tests without git"; }
 grep -E 'tests passed|Link:' "$work/source.log"
 (cd "$work/source/$top" && export GIT_DIR=/nonexistent &&
-    cmake --preset release -DBUILD_TESTING=OFF && cmake --build --preset release --target package &&
-    cd build/release && sha256sum -c --ignore-missing "$sums") >"$work/source.log" 2>&1 ||
+    cmake --preset release -DBUILD_TESTING=OFF && packaging/make_packages.sh build/release packages &&
+    cd packages && sha256sum -c --ignore-missing "$sums") >"$work/source.log" 2>&1 ||
     { cat "$work/source.log"; fail "$source_tarball does not make the release's x86-64 packages again"; }
 grep ': OK$' "$work/source.log"
+[ "$(grep -c ': OK$' "$work/source.log")" = 4 ] ||
+    fail "$source_tarball does not make the four x86-64 packages again (.deb, RPM, tarball, wheel)"
 
 # placeholders FOLDER: the packaged texts under FOLDER, an unpacked package
 # (compressed or not), that still hold an unexpanded @NAME@.
@@ -198,6 +204,26 @@ for zip in "${zips[@]}"; do
     *-win32:pei-i386 | *-win64:pei-x86-64) ;;
     *) fail "$zip holds a program of format $format" ;;
     esac
+done
+
+# The wheels: valid for PyPI; installed from dist/ alone into a fresh
+# environment, which then has dcdcount on its PATH; and each platform's pip
+# takes exactly its own wheel.
+echo "== the wheels"
+twine check --strict dist/*.whl || fail "twine check finds fault with the wheels"
+python3 -m venv "$work/venv"
+"$work/venv/bin/pip" install -q --no-index --find-links dist dcdcount || fail "pip does not install the wheel"
+line=$(PATH=$work/venv/bin:$PATH && command -v dcdcount && dcdcount samples/run1-big-endian.dcd) || true
+[ "$line" = "$work/venv/bin/dcdcount
+samples/run1-big-endian.dcd contains 300 frames." ] || fail "dcdcount from the environment printed: $line"
+for platform in manylinux_2_17_x86_64 musllinux_1_1_aarch64 win_amd64 win32; do
+    rm -rf "$work/download"
+    "$work/venv/bin/pip" download -q --no-index --find-links dist --only-binary=:all: --platform "$platform" \
+        -d "$work/download" dcdcount || fail "pip for $platform finds no wheel"
+    taken=$(ls "$work/download")
+    echo "$platform: $taken"
+    [[ $taken =~ ^dcdcount-[^-]+-py3-none-([a-z0-9_]+\.)*${platform}(\.[a-z0-9_]+)*\.whl$ ]] ||
+        fail "pip for $platform takes: $taken"
 done
 
 left=$(for tree in "$root/usr" "${trees[@]}"; do placeholders "$tree"; done)

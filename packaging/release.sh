@@ -4,9 +4,11 @@
 #   dcdcount-VERSION.tar.gz       the source: every tracked file as it stands
 #                                 (HEAD on a clean checkout), under
 #                                 dcdcount-VERSION/, and nothing else
-#   a .deb, an RPM and a tarball  for each Linux program the release ships
-#   a .zip                        for each Windows program
-#   SHA256SUMS                    one line per file, for `sha256sum -c SHA256SUMS`
+#   a .deb, an RPM, a tarball     for each Linux program the release ships
+#   and a wheel
+#   a .zip and a wheel            for each Windows program
+#   SHA256SUMS                    one line for every other file, for
+#                                 `sha256sum -c SHA256SUMS`
 # Every file carries the release's date from doc/changelog, so the same source
 # gives the same SHA256SUMS in any folder, at any time, by any user, with the
 # same toolchain versions (packaging/check_reproducible.sh checks it). The
@@ -14,7 +16,8 @@
 # configured again; those that do not are configured without the tests.
 #
 # usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
-#        preset needs, with dpkg-dev, rpm and zip: what .ci/run installs)
+#        preset needs, with dpkg-dev, rpm, zip and python3-wheel: what
+#        .ci/run installs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
@@ -39,25 +42,21 @@ tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 --mode=u=rwX,go=rX
     --mtime="@$epoch" -C "$work" "dcdcount-$version" | gzip -9n >"dist/dcdcount-$version.tar.gz"
 
 # The packages of every build that the release ships (its toolchain file
-# says so), each from its preset's build folder: whatever its package target
-# makes, as CPack names it.
-files=("dcdcount-$version.tar.gz")
+# says so), each made by make_packages.sh from its preset's build folder.
 presets=$(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p')
 for preset in $presets; do
     build=build/$preset
     {
         if [ -f "$build/CMakeCache.txt" ]; then cmake "$build"; else cmake --preset "$preset" -DBUILD_TESTING=OFF; fi
-        grep -q '^DCDCOUNT_IN_RELEASE:INTERNAL=ON$' "$build/CMakeCache.txt" || continue
-        cmake --build "$build" --target package
+        grep -qx 'released=ON' "$build/packaging.env" || continue
+        packaging/make_packages.sh "$build" dist
     } >"$work/$preset.log" 2>&1 || { cat "$work/$preset.log"; exit 1; }
-    packages=$(sed -n 's|^CPack: - package: .*/\([^/]*\) generated\.$|\1|p' "$work/$preset.log")
-    [ -n "$packages" ] || { cat "$work/$preset.log"; echo "release.sh: $preset made no package" >&2; exit 1; }
-    for package in $packages; do
-        cp "$build/$package" dist/
-        files+=("$package")
-    done
+    if grep '^left out: ' "$work/$preset.log"; then
+        echo "release.sh: $preset left out packages that the release ships" >&2
+        exit 1
+    fi
 done
 
-(cd dist && sha256sum "${files[@]}" >SHA256SUMS)
+(cd dist && sums=$(LC_ALL=C ls | xargs sha256sum) && echo "$sums" >SHA256SUMS)
 echo "wrote, in $PWD/dist:"
-(cd dist && ls -l "${files[@]}" SHA256SUMS | awk '{ printf "%10d  %s\n", $5, $NF }')
+(cd dist && ls -l | awk 'NR > 1 { printf "%10d  %s\n", $5, $NF }')
