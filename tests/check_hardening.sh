@@ -29,9 +29,10 @@ calls_in() {
     symbol=$(sed -n "s/.* T \\(_*$1\\)\$/\\1/p" <<<"$symbols" | head -n1)
     [ -n "$symbol" ] && "${prefix}objdump" -d --disassemble="$symbol" "$program"
 }
-# calls PATTERN: a call in $code to a function of that name (on POWER, to its
-# local entry point, 8 bytes in).
-calls() { grep -q "<$1\(@plt\|+0x8\)\?>" <<<"$code"; }
+# calls PATTERN: a call in $code to a function of that name: directly, through
+# the PLT, through the GOT (-fno-plt: the symbol and its version), or on POWER
+# to its local entry point, 8 bytes in.
+calls() { grep -q "<$1\(@plt\|@GLIBC_[0-9.]*\|+0x8\)\?>" <<<"$code"; }
 # guarded NAME-PATTERN...: each of those functions checks a canary.
 guarded() {
     local function code
