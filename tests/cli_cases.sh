@@ -127,6 +127,16 @@ done
 cp run1-be.dcd траектория.dcd
 cp notes.txt заметки.txt
 long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
+# Long names: a path of 311 bytes to a file, three folders of 100 bytes deep;
+# a name of 304 characters, more than a file system keeps and than Windows'
+# MAX_PATH; one of 5000 bytes, more than PATH_MAX; and 150 CJK characters
+# twice over, 900 bytes of UTF-8.
+folder=$(printf '%0100d' 0 | tr 0 f)
+mkdir -p "$folder/$folder/$folder" && cp run1.dcd "$folder/$folder/$folder/run1.dcd"
+deep=$folder/$folder/$folder/run1.dcd
+wide=$folder$folder$folder.dcd
+vast=$(printf '%05000d' 0 | tr 0 v)
+cjk=$(printf '轨迹%.0s' $(seq 150)).dcd
 # A trajectory past 4 GiB: sparse, so it costs no disk (one byte written at
 # its end, with POSIX dd).
 cp run1-be.dcd huge.dcd
@@ -311,6 +321,9 @@ as_reader check 0 $'read-only.dcd contains 300 frames.\n'      read-only.dcd
 check 0 $'run1.dcd contains 300 frames.\n'                      run1.dcd notes.txt -h
 posix_only check 0 $'\xff\xfe run.dcd is not a valid file name.\n' $'\xff\xfe run.dcd'
 check 0 $'line\nbreak is not a valid file name.\n'              $'line\nbreak'
+check 0 "$deep contains 300 frames."$'\n'                       "$deep"
+check 0 "$wide is not a valid file name."$'\n'                  "$wide"
+check 0 "$vast is not a valid file name."$'\n'                  "$vast"
 check 0 "$(shown 轨迹.dcd '??.dcd') contains 300 frames."$'\n'                     轨迹.dcd
 check 0 "$(shown траектория.dcd '??????????.dcd') contains 300 frames."$'\n'       траектория.dcd
 check 0 "$(shown '🧬 run.dcd' '?? run.dcd') contains 300 frames."$'\n'             '🧬 run.dcd'
@@ -324,10 +337,12 @@ check 0 "$(shown run１.dcd 'run?.dcd') contains 300 frames."$'\n'              
 check 0 "$(shown Ā.dcd '?.dcd') contains 300 frames."$'\n'                          Ā.dcd
 # An ANSI code page of UTF-8 (65001, as this locale gives under Wine): UTF-8 bytes.
 in_locale hi_IN.UTF-8 check 0 $'轨迹.dcd contains 300 frames.\n'                   轨迹.dcd
+in_locale hi_IN.UTF-8 check 0 "$cjk is not a valid file name."$'\n'               "$cjk"
 check_console '轨迹.dcd contains 300 frames.'                                       轨迹.dcd
 check_console 'траектория.dcd contains 300 frames.'                                 траектория.dcd
 check_console 'most-negative.dcd contains -2147483648 frames.'                      most-negative.dcd
 check_console "$long is not a valid file name."                                     "$long"
+check_console "$wide is not a valid file name."                                     "$wide"
 check_console '>' $'run1.dcd contains 300 frames.\n'                                run1.dcd
 
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
