@@ -13,7 +13,8 @@
 # wheels, checked by twine, one installed by pip into a fresh environment,
 # and each platform's pip taking its own;
 # the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
-# any packaged text; and nothing written outside the build folders.
+# any packaged text; and that the release writes nothing outside the source
+# folder.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -24,12 +25,25 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-touch "$work/before"
-packaging/release.sh
-# (The source folder may itself be in /root, as in a fresh root's home.)
-written=$(find /usr /etc /opt /root -xdev -path "$(pwd -P)" -prune -o -newer "$work/before" -print |
-    head -n 3 || true)
-[ -z "$written" ] || fail "packaging wrote outside the build folders: $written"
+# The release, made where only the source folder (its build folders, dist/
+# and .git) can be written: in a mount namespace of its own, the rest of the
+# file system read-only, its scratch files in build/tmp. A write anywhere
+# else fails it, and what another process on this machine writes meanwhile
+# does not matter.
+as_root=()
+[ "$(id -u)" = 0 ] || as_root=(--user --map-root-user)
+mkdir -p build/tmp
+# shellcheck disable=SC2016 # expanded by the namespace's bash
+if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
+    unshare "${as_root[@]}" --mount --propagation private bash -c '
+        mount --bind "$0" "$0" && mount -o remount,bind,ro / &&
+            cd "$0" && TMPDIR=$0/build/tmp exec packaging/release.sh' "$PWD" >"$work/release.log" 2>&1 ||
+        { cat "$work/release.log"; fail "the release failed where only the source folder can be written"; }
+    cat "$work/release.log"
+else
+    echo "note: no mount namespace here: the release is not kept from writing outside the source folder"
+    packaging/release.sh
+fi
 # The checks' own rpm and rpmlint keep their package database (~/.rpmdb on
 # Debian) in the scratch folder too.
 export HOME=$work
@@ -65,6 +79,17 @@ top=$(basename "$source_tarball" .tar.gz)
 [ "$(tar -tzf "$source_tarball" | grep -v '/$' | sed "s|^$top/||" | LC_ALL=C sort)" = \
     "$(git ls-files | LC_ALL=C sort)" ] || fail "$source_tarball does not hold exactly the tracked files"
 sums=$PWD/dist/SHA256SUMS
+# The source as it stands, changes not yet committed included: in a clone
+# with one, the source tarball holds that file as edited.
+git clone -q . "$work/edited"
+echo "an edit not yet committed" >>"$work/edited/README.md"
+(cd "$work/edited" && packaging/release.sh source >/dev/null && tar -xzOf "dist/$(basename "$source_tarball")" \
+    "$top/README.md" | cmp -s - README.md) || fail "the source tarball of a tree with uncommitted changes lacks them"
+# CPack's own source package leaves out what builds and releases leave in the
+# source folder, dist/ among them.
+(cd build/release && cpack -G TGZ --config CPackSourceConfig.cmake -B "$work/cpack-source" >/dev/null) &&
+    left=$(tar -tzf "$work"/cpack-source/*.tar.gz | { grep -E '/(dist|build)/' || true; } | head -n 3) &&
+    [ -z "$left" ] || fail "CPack's source package holds what it should leave out: $left"
 mkdir "$work/source" && tar -xzf "$source_tarball" -C "$work/source"
 (cd "$work/source/$top" && export GIT_DIR=/nonexistent && cmake -S . -B build && cmake --build build &&
     ctest --test-dir build --output-on-failure) >"$work/source.log" 2>&1 ||

@@ -3,10 +3,12 @@
 # SHA256SUMS, so every file of it byte for byte: here (packaging/release.sh,
 # with the presets' build folders as they are), and in a fresh clone
 # elsewhere: on tmpfs where there is one (so that a folder's files are listed
-# in another order), with every file modified later, under another umask, in
-# another time zone, by another user (nobody, when this runs as root), and
-# with no SOURCE_DATE_EPOCH in the environment. The source is the tracked
-# files as they stand (HEAD on a clean checkout).
+# in another order), with every file modified later, under umask 077, in
+# another time zone, by another user (nobody) on a host of another name (both
+# when this runs as root), and with no SOURCE_DATE_EPOCH in the environment.
+# The source is the tracked files as they stand (HEAD on a clean checkout).
+# The programs of the released builds' folders are compared too, byte for
+# byte, as a user who builds a preset gets them.
 #
 # usage: packaging/check_reproducible.sh   (needs what release.sh needs)
 set -euo pipefail
@@ -24,15 +26,30 @@ TZ=UTC packaging/release.sh >/dev/null
 git clone -q --no-hardlinks . "$second"
 git -C "$second" checkout -q --detach "${source:-HEAD}"
 find "$second" -path "$second/.git" -prune -o -exec touch -h -d tomorrow {} +
-as=()
-if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null; then
+# As root: the second release by nobody, in a namespace of its own whose host
+# name is another.
+elsewhere=()
+if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null &&
+    unshare --uts true 2>/dev/null; then
     chown -R nobody "$fast"
-    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env HOME="$second")
+    elsewhere=(unshare --uts bash -c 'hostname another-builder.example && exec "$@"' bash
+        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env HOME="$second")
 else
-    echo "note: both releases by user $(id -un): run as root to make the second as nobody"
+    echo "note: both releases by user $(id -un) on $(uname -n): run as root to make the second as nobody, elsewhere"
 fi
-(cd "$second" && umask 0002 && TZ=Asia/Tokyo ${as[@]+"${as[@]}"} packaging/release.sh) \
+(cd "$second" && umask 077 && TZ=Asia/Tokyo ${elsewhere[@]+"${elsewhere[@]}"} packaging/release.sh) \
     >"$fast/second.log" 2>&1 || { echo "FAIL: the second release failed:"; cat "$fast/second.log"; exit 1; }
+
+failed=0
+# The programs in the released builds' folders, as a user building a preset gets them.
+for env in build/*/packaging.env; do
+    grep -qx 'released=ON' "$env" || continue
+    for program in "${env%/*}"/dcdcount "${env%/*}"/dcdcount.exe; do
+        [ -f "$program" ] || continue
+        cmp -s "$program" "$second/$program" ||
+            { echo "FAIL: $program is not the same program when built again elsewhere"; failed=1; }
+    done
+done
 
 cat dist/SHA256SUMS
 if cmp -s dist/SHA256SUMS "$second/dist/SHA256SUMS"; then
@@ -40,5 +57,7 @@ if cmp -s dist/SHA256SUMS "$second/dist/SHA256SUMS"; then
 else
     echo "FAIL: the release made again elsewhere differs, in:"
     diff dist/SHA256SUMS "$second/dist/SHA256SUMS" | sed -n 's/^> [0-9a-f]*  /  /p'
-    exit 1
+    failed=1
 fi
+[ "$failed" = 0 ] && echo "reproducible: so are the programs of the released builds' folders"
+exit "$failed"

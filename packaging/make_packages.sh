@@ -25,7 +25,8 @@ source=$PWD
 # shellcheck source=/dev/null
 . "$build/packaging.env"
 umask 022
-export TZ=UTC LC_ALL=C
+# (No Python byte code written beside the wheel module.)
+export TZ=UTC LC_ALL=C PYTHONDONTWRITEBYTECODE=1
 : "${SOURCE_DATE_EPOCH:=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -n1)" +%s)}"
 export SOURCE_DATE_EPOCH
 
@@ -100,6 +101,7 @@ make_rpm() {
     } >"$stage/dcdcount.spec"
     rpmbuild -bb --quiet --target "$processor" \
         --define "_topdir $stage/rpmbuild" --define "_dbpath $stage/rpmdb" --define "_rpmdir $out" \
+        --define "_tmppath $stage/rpmbuild/tmp" \
         --define "_build_name_fmt %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm" \
         --define "dcdcount_version $version" --define "dcdcount_summary $summary" \
         --define "dcdcount_contact $contact" --define "dcdcount_root $root" \

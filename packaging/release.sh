@@ -15,7 +15,8 @@
 # presets' build folders are used where they exist (as after CI's builds),
 # configured again; those that do not are configured without the tests.
 #
-# usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
+# usage: packaging/release.sh [source]   (source: the source tarball alone)
+#        (needs git, GNU tar, gzip, and what every
 #        preset needs, with dpkg-dev, rpm, zip and python3-wheel: what
 #        .ci/run installs)
 set -euo pipefail
@@ -40,6 +41,7 @@ source=$(git -c user.name=release -c user.email=release@localhost stash create)
 git archive --prefix="dcdcount-$version/" "${source:-HEAD}" | tar -x -C "$work"
 tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 --mode=u=rwX,go=rX \
     --mtime="@$epoch" -C "$work" "dcdcount-$version" | gzip -9n >"dist/dcdcount-$version.tar.gz"
+[ "${1-}" != source ] || exit 0
 
 # The packages of every build that the release ships (its toolchain file
 # says so), each made by make_packages.sh from its preset's build folder.
