@@ -9,7 +9,7 @@
 # (under qemu-user where it is for another processor); the tarballs, sorted,
 # owned by root and dated the release's, this machine's unpacked into
 # ~/.local by an ordinary user, who also installs its RPM relocated into their
-# home; the same programs in the .debs, the RPMs and the tarballs; the
+# home, each by README's own command; the same programs in the .debs, the RPMs and the tarballs; the
 # wheels, checked by twine, one installed by pip into a fresh environment,
 # and each platform's pip taking its own;
 # the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
@@ -82,13 +82,14 @@ sums=$PWD/dist/SHA256SUMS
 # The source as it stands, changes not yet committed included: in a clone
 # with one, the source tarball holds that file as edited.
 git clone -q . "$work/edited"
+git -C "$work/edited" checkout -q --detach "$(git -c user.name=check -c user.email=check@localhost stash create)"
 echo "an edit not yet committed" >>"$work/edited/README.md"
 (cd "$work/edited" && packaging/release.sh source >/dev/null && tar -xzOf "dist/$(basename "$source_tarball")" \
     "$top/README.md" | cmp -s - README.md) || fail "the source tarball of a tree with uncommitted changes lacks them"
 # CPack's own source package leaves out what builds and releases leave in the
-# source folder, dist/ among them.
+# source folder, dist/ among them, and .git.
 (cd build/release && cpack -G TGZ --config CPackSourceConfig.cmake -B "$work/cpack-source" >/dev/null) &&
-    left=$(tar -tzf "$work"/cpack-source/*.tar.gz | { grep -E '/(dist|build)/' || true; } | head -n 3) &&
+    left=$(tar -tzf "$work"/cpack-source/*.tar.gz | { grep -E '/(dist|build|\.git)/' || true; } | head -n 3) &&
     [ -z "$left" ] || fail "CPack's source package holds what it should leave out: $left"
 mkdir "$work/source" && tar -xzf "$source_tarball" -C "$work/source"
 (cd "$work/source/$top" && export GIT_DIR=/nonexistent && cmake -S . -B build && cmake --build build &&
@@ -195,20 +196,21 @@ ours=$(programs "$work/*.rpm/usr/bin/dcdcount")
 [ "${#debs[@]}" = "${#rpms[@]}" ] && [ "${#tarballs[@]}" = "${#rpms[@]}" ] ||
     fail "not a .deb, an RPM and a tarball for each program: ${debs[*]} ${rpms[*]} ${tarballs[*]}"
 
-# An ordinary user, without root: the tarball unpacked into ~/.local, and the
-# RPM relocated into their home.
-home=$work/home
-mkdir "$home" && cp dist/dcdcount-*-"$(uname -m)"-unknown-linux-*.tar.gz dist/dcdcount-*."$(uname -m)".rpm "$home"
-cp samples/run1-little-endian.dcd "$home/run1.dcd"
-chmod -R a+rX "$work" && chown -R nobody "$home"
-line=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin bash -c '
-    cd && mkdir -p .local && tar -xf dcdcount-*.tar.gz -C .local --strip-components=1 &&
-    PATH=$HOME/.local/bin:$PATH && man -w dcdcount >/dev/null && dcdcount run1.dcd &&
-    rpm --dbpath "$HOME/.local/lib/rpm" --relocate /usr="$HOME/rpm" -i dcdcount-*.rpm 2>/dev/null &&
-    rpm/bin/dcdcount run1.dcd && man -w -M rpm/share/man dcdcount >/dev/null') ||
-    fail "an ordinary user cannot install the tarball or the RPM in their home"
-[ "$line" = "run1.dcd contains 300 frames.
-run1.dcd contains 300 frames." ] || fail "the ordinary user's programs printed: $line"
+# An ordinary user, without root, runs README's own commands as written, each
+# in a home of its own holding what the release gave: the tarball unpacked
+# into ~/.local, and the RPM relocated there; then finds the program on the
+# PATH that README names, and its manual page.
+chmod -R a+rX "$work"
+for command in "$(grep -o '`mkdir -p ~/.local && tar [^`]*`' README.md)" "$(grep -o '`rpm --dbpath [^`]*`' README.md)"; do
+    command=${command//\`/}
+    home=$work/home-${command%% *}
+    mkdir "$home" && cp dist/* "$home" && cp samples/run1-little-endian.dcd "$home/run1.dcd"
+    chown -R nobody "$home"
+    echo "== as an ordinary user: $command"
+    line=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin bash -c "
+        cd && { $command; } && PATH=\$HOME/.local/bin:\$PATH && man -w dcdcount >/dev/null && dcdcount run1.dcd" 2>&1)
+    [ "$line" = "run1.dcd contains 300 frames." ] || fail "README's command, run as written by an ordinary user: $line"
+done
 
 for zip in "${zips[@]}"; do
     echo "== $zip"

@@ -12,10 +12,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 # The source package (package_source): the source tree, without what builds
-# and releases leave in it.
+# and releases leave in it. (Regular expressions, which CPack reads from a
+# file written here: each backslash doubled once more.)
 set(CPACK_SOURCE_GENERATOR TGZ)
-string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" binary_dir "${PROJECT_BINARY_DIR}")
-set(CPACK_SOURCE_IGNORE_FILES "/\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\\\\\1" binary_dir "${PROJECT_BINARY_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
 
 # Packages are named by the target, as static command-line tools name theirs:
 # dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz (the processor as the
