@@ -82,7 +82,8 @@ sums=$PWD/dist/SHA256SUMS
 # The source as it stands, changes not yet committed included: in a clone
 # with one, the source tarball holds that file as edited.
 git clone -q . "$work/edited"
-git -C "$work/edited" checkout -q --detach "$(git -c user.name=check -c user.email=check@localhost stash create)"
+edited=$(git -c user.name=check -c user.email=check@localhost stash create)
+git -C "$work/edited" checkout -q --detach "${edited:-HEAD}"
 echo "an edit not yet committed" >>"$work/edited/README.md"
 (cd "$work/edited" && packaging/release.sh source >/dev/null && tar -xzOf "dist/$(basename "$source_tarball")" \
     "$top/README.md" | cmp -s - README.md) || fail "the source tarball of a tree with uncommitted changes lacks them"
