@@ -81,8 +81,9 @@ top=$(basename "$source_tarball" .tar.gz)
 sums=$PWD/dist/SHA256SUMS
 # The source as it stands, changes not yet committed included: in a clone
 # with one, the source tarball holds that file as edited.
-git clone -q . "$work/edited"
+# (A local clone copies every object, the stash commit's too.)
 edited=$(git -c user.name=check -c user.email=check@localhost stash create)
+git clone -q . "$work/edited"
 git -C "$work/edited" checkout -q --detach "${edited:-HEAD}"
 echo "an edit not yet committed" >>"$work/edited/README.md"
 (cd "$work/edited" && packaging/release.sh source >/dev/null && tar -xzOf "dist/$(basename "$source_tarball")" \
@@ -209,8 +210,10 @@ for command in "$(grep -o '`mkdir -p ~/.local && tar [^`]*`' README.md)" "$(grep
     chown -R nobody "$home"
     echo "== as an ordinary user: $command"
     line=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin bash -c "
-        cd && { $command; } && PATH=\$HOME/.local/bin:\$PATH && man -w dcdcount >/dev/null && dcdcount run1.dcd" 2>&1)
-    [ "$line" = "run1.dcd contains 300 frames." ] || fail "README's command, run as written by an ordinary user: $line"
+        cd && { $command; } && PATH=\$HOME/.local/bin:\$PATH && man -w dcdcount >/dev/null && dcdcount run1.dcd" \
+        2>"$home.err")
+    [ "$line" = "run1.dcd contains 300 frames." ] ||
+        fail "README's command, run as written by an ordinary user, gave: $line $(cat "$home.err")"
 done
 
 for zip in "${zips[@]}"; do
