@@ -250,14 +250,18 @@ python3 -m venv "$work/venv"
 line=$(PATH=$work/venv/bin:$PATH && command -v dcdcount && dcdcount samples/run1-big-endian.dcd) || true
 [ "$line" = "$work/venv/bin/dcdcount
 samples/run1-big-endian.dcd contains 300 frames." ] || fail "dcdcount from the environment printed: $line"
-for platform in manylinux_2_17_x86_64 musllinux_1_1_aarch64 win_amd64 win32; do
-    rm -rf "$work/download"
-    "$work/venv/bin/pip" download -q --no-index --find-links dist --only-binary=:all: --platform "$platform" \
-        -d "$work/download" dcdcount || fail "pip for $platform finds no wheel"
-    taken=$(ls "$work/download")
-    echo "$platform: $taken"
-    [[ $taken =~ ^dcdcount-[^-]+-py3-none-([a-z0-9_]+\.)*${platform}(\.[a-z0-9_]+)*\.whl$ ]] ||
-        fail "pip for $platform takes: $taken"
+# Every platform tag of every wheel: pip for that platform takes exactly that
+# wheel (manylinux_2_17_x86_64, musllinux_1_1_x86_64, win_amd64, win32 ...).
+for wheel in dist/*.whl; do
+    tags=${wheel##*-} && tags=${tags%.whl}
+    for platform in ${tags//./ }; do
+        rm -rf "$work/download"
+        "$work/venv/bin/pip" download -q --no-index --find-links dist --only-binary=:all: --platform "$platform" \
+            -d "$work/download" dcdcount || fail "pip for $platform finds no wheel"
+        taken=$(ls "$work/download")
+        echo "$platform: $taken"
+        [ "$taken" = "${wheel#dist/}" ] || fail "pip for $platform takes $taken, not ${wheel#dist/}"
+    done
 done
 
 left=$(for tree in "$root/usr" "${trees[@]}"; do placeholders "$tree"; done)

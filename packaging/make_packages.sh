@@ -3,7 +3,7 @@
 # made for it, from the build's install tree (cmake --install) staged in
 # BUILD/packaging, the only place written besides OUT:
 #   Linux     dcdcount_VERSION_ARCH.deb          dpkg-deb, from a control file written here
-#             dcdcount-VERSION-1.ARCH.rpm        rpmbuild, from packaging/dcdcount.spec
+#             dcdcount-VERSION-1.ARCH.rpm        rpmbuild, from packaging/dcdcount.rpmspec
 #             dcdcount-VERSION-TRIPLE.tar.gz     GNU tar and gzip -n
 #   Windows   dcdcount-VERSION-win64.zip         zip -X
 #   both      dcdcount-VERSION-py3-none-PLATFORMS.whl   wheel pack (python3-wheel)
@@ -90,7 +90,7 @@ make_rpm() {
     #   - First release: prints how many frames ...
     #     continued.
     {
-        cat packaging/dcdcount.spec
+        cat packaging/dcdcount.rpmspec
         printf '\n%%changelog\n'
         awk '/^dcdcount \(/ { version = substr($2, 2, length($2) - 2); items = "" }
             /^  \* / { items = items "- " substr($0, 5) "\n" }
@@ -98,7 +98,7 @@ make_rpm() {
             /^ -- / { split($0, at, ">  "); split(at[2], date, "[ ,]+")
                       printf "%s* %s %s %s %s %s> - %s-1\n%s", gap, date[1], date[3], date[2], date[4],
                           substr(at[1], 5), version, items; gap = "\n" }' doc/changelog
-    } >"$stage/dcdcount.spec"
+    } >"$stage/dcdcount.rpmspec"
     rpmbuild -bb --quiet --target "$processor" \
         --define "_topdir $stage/rpmbuild" --define "_dbpath $stage/rpmdb" --define "_rpmdir $out" \
         --define "_tmppath $stage/rpmbuild/tmp" \
@@ -106,7 +106,7 @@ make_rpm() {
         --define "dcdcount_version $version" --define "dcdcount_summary $summary" \
         --define "dcdcount_contact $contact" --define "dcdcount_root $root" \
         --define "dcdcount_source $source" --define "dcdcount_autoreq $([ "$link" = dynamic ] && echo yes || echo no)" \
-        "$stage/dcdcount.spec" >"$stage/rpmbuild.log" 2>&1 || { cat "$stage/rpmbuild.log"; exit 1; }
+        "$stage/dcdcount.rpmspec" >"$stage/rpmbuild.log" 2>&1 || { cat "$stage/rpmbuild.log"; exit 1; }
     made "dcdcount-$version-1.$processor.rpm"
 }
 
