@@ -22,18 +22,19 @@ build=$(cd "$1" && pwd)
 mkdir -p "$2" && out=$(cd "$2" && pwd)
 cd "$(dirname "$0")/.."
 source=$PWD
-# shellcheck source=/dev/null
-. "$build/packaging.env"
 umask 022
-# (No Python byte code written beside the wheel module.)
-export TZ=UTC LC_ALL=C PYTHONDONTWRITEBYTECODE=1
-: "${SOURCE_DATE_EPOCH:=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -n1)" +%s)}"
-export SOURCE_DATE_EPOCH
-
 stage=$build/packaging
 rm -rf "$stage"
 mkdir -p "$stage"
+# The build first: it configures again where doc/changelog has changed, and
+# so brings packaging.env up to date.
 cmake --build "$build" >"$stage/build.log" || { cat "$stage/build.log"; exit 1; }
+# shellcheck source=/dev/null
+. "$build/packaging.env"
+# (No Python byte code written beside the wheel module.)
+export TZ=UTC LC_ALL=C PYTHONDONTWRITEBYTECODE=1
+: "${SOURCE_DATE_EPOCH:=$release_epoch}"
+export SOURCE_DATE_EPOCH
 
 # install_into ROOT [PREFIX]: the install tree, stripped, into ROOT under PREFIX
 # (/usr where given, ROOT itself where not).

@@ -73,6 +73,7 @@ endif()
 file(WRITE ${PROJECT_BINARY_DIR}/packaging.env "\
 # This build's facts for packaging/make_packages.sh, written by configure.
 version='${PROJECT_VERSION}'
+release_epoch=${DCDCOUNT_SOURCE_DATE_EPOCH}
 summary='${PROJECT_DESCRIPTION}'
 contact='${CPACK_PACKAGE_CONTACT}'
 released=${released}
