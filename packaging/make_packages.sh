@@ -167,7 +167,7 @@ make_wheel() {
         for platform in $wheel_platforms; do echo "Tag: py3-none-$platform"; done
     } >"$root/$name.dist-info/WHEEL"
     settle "$root"
-    python3 -m wheel pack "$root" -d "$out" | sed -n 's|.*/\(dcdcount-.*\.whl\).*|made: '"$out"'/\1|p'
+    "$wheel_python" -m wheel pack "$root" -d "$out" | sed -n 's|.*/\(dcdcount-.*\.whl\).*|made: '"$out"'/\1|p'
 }
 
 if [ "$system" = Windows ]; then
@@ -189,9 +189,15 @@ if [ "$system" = Linux ]; then
     fi
     if command -v rpmbuild >/dev/null; then make_rpm; else left_out "the RPM: no rpmbuild (Debian and Ubuntu: rpm)"; fi
 fi
+# The wheel module may be missing from the python3 first on PATH (pyenv's,
+# conda's) and present in the system's.
+wheel_python=
+for python in python3 /usr/bin/python3; do
+    if "$python" -c 'import wheel' 2>/dev/null; then wheel_python=$python && break; fi
+done
 if [ -z "$wheel_platforms" ]; then
     left_out "the wheel: no platform tags for $system"
-elif python3 -c 'import wheel' 2>/dev/null; then
+elif [ -n "$wheel_python" ]; then
     make_wheel
 else
     left_out "the wheel: no wheel module for python3 (Debian and Ubuntu: python3-wheel)"
