@@ -15,7 +15,7 @@
 # failed on. It exits non-zero only when a byte count or the size is missed.
 #
 # usage: bench/bench.sh [PATH-TO-DCDCOUNT]   (default: build/release/dcdcount)
-# needs: hyperfine, strace, and the release toolchain (clang, libc++-dev, musl-dev);
+# needs: hyperfine, strace, bats, and the release toolchain (clang, libc++-dev, musl-dev);
 #        python3-venv for the wheel's figure
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -74,12 +74,11 @@ else
     echo "from a venv: no wheel for $(uname -m) in dist/ (packaging/release.sh makes it), or no python3-venv"
 fi
 
-# The bytes read, as the traced check of the test suite counts them.
+# The bytes read, as the traced cases of the test suite count them.
 while IFS=: read -r what bytes most; do
     report "bytes read, $what:" "$bytes" "goal: at most $most" "$most" fails
-done < <(bash "$here/tests/trace_cases.sh" reads "$program" |
-    sed -n 's|^run1.dcd: \([0-9]*\) bytes read$|file:\1:12|p; s|^/dev/fd/[0-9]*: \([0-9]*\) bytes read$|pipe:\1:12|p
-        s|^marker8.dcd: \([0-9]*\) bytes read$|8-byte markers:\1:16|p')
+done < <(DCDCOUNT_COMMAND=$program bats --filter '^bytes read' "$here/tests/cli.bats" |
+    sed -n 's/^# bytes read, \(.*\): \([0-9]*\) (at most \([0-9]*\))$/\1:\2:\3/p')
 strip -o stripped "$program"
 report 'stripped program, KB:' "$(($(stat -c %s stripped) / 1000))" 'goal: at most 100' 100 fails
 printf '(%d runs each, after 100 warm-up runs)\n' "$runs"
