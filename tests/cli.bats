@@ -3,7 +3,7 @@
 # byte, the exit status, and that nothing at all reaches standard error.
 #
 # CTest runs it for each build; by hand:
-#   DCDCOUNT_COMMAND=build/release/dcdcount bats tests/cli.bats
+#   DCDCOUNT_COMMAND=$PWD/build/release/dcdcount bats tests/cli.bats
 # DCDCOUNT_COMMAND  how to start the program: an emulator (wine, qemu-ARCH,
 #                   valgrind ...) if any, then the program; words separated by
 #                   the ASCII unit separator (0x1f)
