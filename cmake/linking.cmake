@@ -7,8 +7,7 @@
 # the dynamic loader. -static-pie where the C library has the start file for
 # it (rcrt1.o), so that the program still loads at a random address; plain
 # -static elsewhere (C libraries without it, as Debian 12's for IBM Z, and
-# Windows). GCC given both
-# links a broken program, so exactly one is chosen.
+# Windows). GCC given both links a broken program, so exactly one is chosen.
 #
 # DCDCOUNT_STATIC: AUTO (the default) links a tiny static program at
 # configure time, and links statically where it links, dynamically where it

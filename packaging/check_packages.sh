@@ -9,10 +9,10 @@
 # (under qemu-user where it is for another processor); the tarballs, sorted,
 # owned by root and dated the release's, this machine's unpacked into
 # ~/.local by an ordinary user, who also installs its RPM relocated into their
-# home, each by README's own command; the same programs in the .debs, the RPMs and the tarballs; the
-# wheels, checked by twine, one installed by pip into a fresh environment,
-# and each platform's pip taking its own;
-# the Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
+# home, each by README's own command; the same programs in the .debs, the
+# RPMs and the tarballs; the wheels, checked by twine, one installed by pip
+# into a fresh environment, and each platform's pip taking its own; the
+# Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
 # any packaged text; and that the release writes nothing outside the source
 # folder.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
