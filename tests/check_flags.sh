@@ -10,7 +10,7 @@
 #
 # usage: tests/check_flags.sh CMAKE GENERATOR BUILD-PROGRAM SOURCE CXX LIBC
 set -u
-cmake=$1 generator=$2 make=$3 source=$4 cxx=$5 libc=$6
+cmake=$1 generator=$2 make=$3 source=$4 cxx=$5 libc=${6-}
 # The compiler finds its assembler and linker beside it, whatever the PATH.
 export PATH="${cxx%/*}:$PATH"
 work=$(mktemp -d)
