@@ -24,8 +24,10 @@ runs=${BENCH_RUNS:-2000}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The floor is built with the release program's own toolchain.
+toolchain=$(cd "$here" && cmake --preset release -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p')
 cmake -S "$here/bench/floor" -B "$work/floor" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/x86_64-linux-musl.cmake" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
 cmake --build "$work/floor" >/dev/null
 cd "$work"
 head -c 1024 "$here/samples/run1-little-endian.dcd" >small.dcd

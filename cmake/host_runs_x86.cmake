@@ -1,8 +1,8 @@
-# How the tests start a 32-bit x86 program (the linux-x86 and windows-x86
-# builds). Most x86-64 kernels run 32-bit x86 programs; some have IA-32
-# emulation switched off (some cloud and hardened kernels, WSL 1), and there
-# neither such a program nor 32-bit Wine can start. And 32-bit Wine may be
-# missing, as where the archive's i386 side could not be installed.
+# How the tests start a 32-bit x86 program (the 32-bit x86 Linux and
+# Windows builds). Most x86-64 kernels run 32-bit x86 programs; some have
+# IA-32 emulation switched off (some cloud and hardened kernels, WSL 1), and
+# there neither such a program nor 32-bit Wine can start. And 32-bit Wine may
+# be missing, as where the archive's i386 side could not be installed.
 #
 # DCDCOUNT_HOST_RUNS_X86 decides: AUTO (the default) builds a small program
 # for the target and tries it, natively for Linux and under 32-bit Wine for

@@ -15,7 +15,7 @@
 # libstdc++-static); ON insists, and configure fails where it cannot; OFF
 # links dynamically, as distributions prefer. macOS has no static programs,
 # and the sanitizers need a dynamic one. A toolchain file that links its
-# programs by a rule of its own (x86_64-linux-musl.cmake) says how in
+# programs by a rule of its own (the musl one) says how in
 # DCDCOUNT_TOOLCHAIN_LINK, and that stands.
 #
 # Every program of the build links the same way (dcdcount and the tests'

@@ -16,8 +16,8 @@
 #   aslr        DYNAMIC_BASE and NX_COMPAT, with the relocations (.reloc) to
 #               move it (Windows); aslr64 also HIGH_ENTROPY_VA
 # usage: tests/check_hardening.sh PROGRAM BINUTILS-PREFIX PROPERTY...
-#        (BINUTILS-PREFIX: what comes before objdump, nm and readelf, such as
-#        /usr/bin/x86_64-w64-mingw32-)
+#        (BINUTILS-PREFIX: what comes before objdump, nm and readelf: the
+#        toolchain's, such as /usr/bin/TRIPLET-, or the host's, /usr/bin/)
 set -euo pipefail
 program=$1 prefix=$2
 shift 2
