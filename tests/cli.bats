@@ -48,10 +48,19 @@ setup_file() {
     done
     cp run1-be.dcd траектория.dcd
     cp notes.txt заметки.txt
-    # A path of 311 bytes, three folders of 100 bytes deep.
+    # A path of 311 bytes, three folders of 100 bytes deep. Names longer than
+    # a file system keeps (255 bytes), than Windows' MAX_PATH (260), than
+    # PATH_MAX (4096); 150 CJK characters twice over.
     local folder
     folder=$(printf '%0100d' 0 | tr 0 f)
-    mkdir -p "$folder/$folder/$folder" && cp run1.dcd "$folder/$folder/$folder/run1.dcd"
+    export deep=$folder/$folder/$folder/run1.dcd
+    mkdir -p "${deep%/*}" && cp run1.dcd "$deep"
+    export wide=$folder$folder$folder.dcd
+    export vast
+    vast=$(printf '%05000d' 0 | tr 0 v)
+    export cjk
+    cjk=$(printf '轨迹%.0s' $(seq 150)).dcd
+    export long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
     # A whole trajectory, with 4-byte and with 8-byte record markers, for the
     # bytes read: a program that reads ahead would read more of it.
     cp "$BATS_TEST_DIRNAME/../samples/run1-little-endian.dcd" sample.dcd
@@ -85,14 +94,6 @@ setup() {
     IFS=$'\x1f' read -r -a program <<<"$DCDCOUNT_COMMAND"
     if [ "${DCDCOUNT_EOL-lf}" = crlf ]; then eol=$'\r\n'; else eol=$'\n'; fi
     cd "$BATS_FILE_TMPDIR" || return
-    folder=$(printf '%0100d' 0 | tr 0 f)
-    deep=$folder/$folder/$folder/run1.dcd
-    # Names longer than a file system keeps (255 bytes), than Windows' MAX_PATH
-    # (260), than PATH_MAX (4096); 150 CJK characters twice over.
-    wide=$folder$folder$folder.dcd
-    vast=$(printf '%05000d' 0 | tr 0 v)
-    cjk=$(printf '轨迹%.0s' $(seq 150)).dcd
-    long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
 }
 
 # check LINE [ARG...]: the program prints LINE and the host's line ending ("\n"
