@@ -33,7 +33,7 @@ if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/n
     unshare --uts true 2>/dev/null; then
     chown -R nobody "$fast"
     elsewhere=(unshare --uts bash -c 'hostname another-builder.example && exec "$@"' bash
-        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env HOME="$second")
+        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env HOME="$second" XDG_CACHE_HOME="$fast/cache")
 else
     echo "note: both releases by user $(id -un) on $(uname -n): run as root to make the second as nobody, elsewhere"
 fi
