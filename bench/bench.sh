@@ -7,16 +7,21 @@
 #  - a 1 TiB sparse file costs what a 1 KiB one does;
 #  - at most 12 bytes read from the file, on a regular file and on a pipe,
 #    and at most 16 where the header has 8-byte record markers;
-#  - the stripped program at most 100 KB;
+#  - for each released Linux program (each preset whose build the release
+#    ships), stripped, at most 100 KB, and the user-space instructions it
+#    executes to count a sample at most 10,000, counted under qemu-user
+#    (qemu-PROCESSOR -singlestep -d exec,nochain: one line an instruction)
+#    for every processor alike, next to the floor's for that processor;
 #  - for reference, the program as pip installs it from the release's wheel
 #    (dist/, where packaging/release.sh has made it) into a fresh virtual
 #    environment: the program itself, with no Python launcher, so the same.
 # A benchmark, not a test: a time that misses its goal is printed, never
-# failed on. It exits non-zero only when a byte count or the size is missed.
+# failed on. It exits non-zero only when a byte count, a size or an
+# instruction count is missed.
 #
 # usage: bench/bench.sh [PATH-TO-DCDCOUNT]   (default: build/release/dcdcount)
-# needs: hyperfine, strace, bats, and the release toolchain (clang, libc++-dev, musl-dev);
-#        python3-venv for the wheel's figure
+# needs: hyperfine, strace, bats, qemu-user, and the released Linux presets'
+#        toolchains (.ci/run installs them); python3-venv for the wheel's figure
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 program=$(realpath "${1:-$here/build/release/dcdcount}")
@@ -24,11 +29,16 @@ runs=${BENCH_RUNS:-2000}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The floor is built with the release program's own toolchain.
-toolchain=$(cd "$here" && cmake --preset release -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p')
-cmake -S "$here/bench/floor" -B "$work/floor" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
-cmake --build "$work/floor" >/dev/null
+# floor PRESET: builds the floor in $work/floor-PRESET with that preset's
+# toolchain.
+floor() {
+    local toolchain
+    toolchain=$(cd "$here" && cmake --preset "$1" -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p')
+    cmake -S "$here/bench/floor" -B "$work/floor-$1" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+    cmake --build "$work/floor-$1" >/dev/null
+}
+floor release
 cd "$work"
 head -c 1024 "$here/samples/run1-little-endian.dcd" >small.dcd
 cp small.dcd huge.dcd && truncate -s 1T huge.dcd
@@ -58,7 +68,7 @@ report() {
 }
 
 hyperfine -N --style none --warmup 100 --runs "$runs" --export-csv times.csv \
-    "$program small.dcd" "$work/floor/floor small.dcd" "head -c 12 small.dcd" \
+    "$program small.dcd" "$work/floor-release/floor small.dcd" "head -c 12 small.dcd" \
     "$program huge.dcd" ${from_pip[@]+"${from_pip[@]}"} >/dev/null 2>&1
 # The median of each command, in microseconds, in the order given.
 mapfile -t median < <(awk -F, 'NR > 1 { printf "%.1f\n", $4 * 1e6 }' times.csv)
@@ -81,7 +91,28 @@ while IFS=: read -r what bytes most; do
     report "bytes read, $what:" "$bytes" "goal: at most $most" "$most" fails
 done < <(DCDCOUNT_COMMAND=$program bats --filter '^bytes read' "$here/tests/cli.bats" |
     sed -n 's/^# bytes read, \(.*\): \([0-9]*\) (at most \([0-9]*\))$/\1:\2:\3/p')
-strip -o stripped "$program"
-report 'stripped program, KB:' "$(($(stat -c %s stripped) / 1000))" 'goal: at most 100' 100 fails
+
+# Each released Linux program, built where its preset's folder is not, and
+# the floor for its processor: size stripped, and instructions to count the sample.
+for preset in $(cd "$here" && cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'); do
+    build=$here/build/$preset
+    (cd "$here" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" -DBUILD_TESTING=OFF; } &&
+        cmake --build "$build" --target dcdcount) >/dev/null
+    grep -qx 'released=ON' "$build/packaging.env" && grep -qx 'system=Linux' "$build/packaging.env" || continue
+    processor=$(sed -n 's/^processor=//p' "$build/packaging.env")
+    floor "$preset"
+    # Each stripped as the packages strip it, by the build's own install.
+    cmake --install "$build" --strip --prefix "$preset.dcdcount" >/dev/null
+    cmake --install "$work/floor-$preset" --strip --prefix "$preset.floor" >/dev/null
+    for which in dcdcount floor; do
+        qemu-"$processor" -singlestep -d exec,nochain -D "$preset.$which.log" "$preset.$which/bin/$which" small.dcd \
+            >/dev/null
+        eval "${which}_kb=\$((\$(stat -c %s "$preset.$which/bin/$which") / 1000))"
+        eval "${which}_instructions=\$(grep -c '^Trace' "$preset.$which.log")"
+    done
+    report "$preset stripped, KB:" "$dcdcount_kb" "floor: $floor_kb; goal: at most 100" 100 fails
+    report "$preset instructions:" "$dcdcount_instructions" "floor: $floor_instructions; goal: at most 10000" \
+        10000 fails
+done
 printf '(%d runs each, after 100 warm-up runs)\n' "$runs"
 exit "$missed"
