@@ -14,9 +14,8 @@
 #   targets marked;
 # - on Windows, loaded at a random address, with data never run as code, and
 #   on x64 anywhere in the 64-bit address space.
-# Sets DCDCOUNT_FORTIFIED (the build types that this file fortifies) and
-# DCDCOUNT_BRANCH_PROTECTION, for the hardening test (tests/CMakeLists.txt).
-set(DCDCOUNT_FORTIFIED "")
+# What a program keeps of this is not read from here: the hardening test
+# holds each build to what its target promises (tests/CMakeLists.txt).
 if(NOT DCDCOUNT_HARDENING)
     message(STATUS "Hardening: the project's own flags are off (DCDCOUNT_HARDENING=OFF)")
     return()
@@ -43,7 +42,6 @@ if(DCDCOUNT_LIBC STREQUAL "gnu" AND NOT DCDCOUNT_SANITIZE)
         endforeach()
     endif()
     if(fortified)
-        set(DCDCOUNT_FORTIFIED ${fortified})
         string(JOIN "," fortified ${fortified})
         target_compile_options(dcdcount_options INTERFACE
             "$<$<CONFIG:${fortified}>:-D_FORTIFY_SOURCE=2>")
