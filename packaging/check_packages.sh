@@ -151,6 +151,7 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
     fail "the manual page renders with warnings"
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
 items=$(grep -c '^  \* ' doc/changelog)
+version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
 
 # programs PATTERN: the checksums of the programs at the paths PATTERN
 # names, sorted.
@@ -158,14 +159,27 @@ programs() { sha256sum $1 | cut -d' ' -f1 | sort; }
 for rpm in "${rpms[@]}"; do
     processor=${rpm%.rpm} && processor=${processor##*.}
     echo "== $rpm"
-    rpmlint -c packaging/rpmlint.toml "$rpm" | tee "$work/rpmlint"
+    rpmlint -c packaging/rpmlint.toml "$rpm" >"$work/rpmlint" 2>&1 || true
+    cat "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
     [ -z "$(rpm -qp --requires "$rpm" | grep -v '^rpmlib(')" ] || fail "$rpm requires more than rpm itself"
+    # Readable by rpm 4.11 (RHEL and CentOS 7, SLES 12), the oldest we
+    # promise: an xz payload, and no feature of rpm that it lacks.
+    [ "$(rpm -qp --qf '%{PAYLOADCOMPRESSOR}' "$rpm")" = xz ] || fail "$rpm's payload is not compressed with xz"
+    features=$(rpm -qp --requires "$rpm" | sed -n 's/^rpmlib(\([^)]*\)).*/\1/p' |
+        grep -vxE 'CompressedFileNames|FileDigests|PayloadFilesHavePrefix|PayloadIsXz' || true)
+    [ -z "$features" ] || fail "$rpm needs what rpm 4.11 lacks: $features"
     [ "$(rpm -qp --licensefiles "$rpm")" = /usr/share/licenses/dcdcount/LICENSE ] || fail "$rpm has no %license"
+    # Newest first, the release's own entry, and each item of doc/changelog
+    # one item, as written.
     rpm -qp --changelog "$rpm" >"$work/changelog"
-    grep -q '^\* .* - 1\.0\.0-1$' "$work/changelog" || fail "$rpm has no changelog"
+    [[ "$(head -n1 "$work/changelog")" == "* "*" - $version-1" ]] ||
+        fail "$rpm's changelog does not open with $version-1: $(head -n1 "$work/changelog")"
     [ "$(grep -c '^- ' "$work/changelog")" = "$items" ] ||
         fail "$rpm's changelog does not show the $items items of doc/changelog, one each"
+    sed -n 's/^  \* /- /p' doc/changelog | while IFS= read -r item; do
+        grep -qxF -- "$item" "$work/changelog" || fail "$rpm's changelog lacks the item: $item"
+    done
     rpm --root "$work/$processor.rpm" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
     installed=$(cd "$work/$processor.rpm" && find usr | sort | tr '\n' ' ')
     [ "$installed" = "usr usr/bin usr/bin/dcdcount usr/share usr/share/licenses usr/share/licenses/dcdcount \
@@ -219,6 +233,13 @@ for command in "$(grep -o '`mkdir -p ~/.local && tar [^`]*`' README.md)" "$(grep
         fail "README's command, run as written by an ordinary user, gave: $line $(cat "$home.err")"
 done
 
+# README's checksum line, as written, in a folder holding SHA256SUMS and one
+# download.
+command=$(grep -o '`sha256sum [^`]*SHA256SUMS`' README.md | tr -d '`')
+mkdir "$work/one" && cp dist/SHA256SUMS "$deb" "$work/one"
+(cd "$work/one" && $command) >"$work/one.out" 2>&1 ||
+    fail "README's checksum line '$command', in a folder of one download: $(cat "$work/one.out")"
+
 for zip in "${zips[@]}"; do
     echo "== $zip"
     folder=$(basename "$zip" .zip)
@@ -227,11 +248,10 @@ for zip in "${zips[@]}"; do
     contents=$(cd "$work/$folder" && find . -type f | sort | tr '\n' ' ')
     [ "$contents" = "./$folder/LICENSE.txt ./$folder/USAGE.txt ./$folder/dcdcount.exe " ] ||
         fail "zip holds: $contents"
-    for text in USAGE.txt LICENSE.txt; do
-        lines=$(wc -l <"$work/$folder/$folder/$text")
-        [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$work/$folder/$folder/$text")" = "$lines" ] &&
-            [ "$(tail -c 2 "$work/$folder/$folder/$text" | od -An -c | tr -d ' ')" = '\r\n' ] ||
-            fail "$text does not end every line, the last one too, in CRLF"
+    # Every line, the last one too, ends in exactly CR LF, and no CR stands elsewhere.
+    for text in "$work/$folder/$folder/USAGE.txt" "$work/$folder/$folder/LICENSE.txt"; do
+        [ -s "$text" ] && cmp -s "$text" <(tr -d '\r' <"$text" | sed 's/$/\r/') ||
+            fail "${text##*/} does not end every line, the last one too, in exactly CR LF"
     done
     format=$(objdump -f "$work/$folder/$folder/dcdcount.exe" | sed -n 's/.*file format //p')
     case "$folder:$format" in
@@ -240,10 +260,31 @@ for zip in "${zips[@]}"; do
     esac
 done
 
-# The wheels: valid for PyPI; installed from dist/ alone into a fresh
-# environment, which then has dcdcount on its PATH; and each platform's pip
-# takes exactly its own wheel.
+# The wheels: one for each program, tagged for the systems we promise: every
+# glibc since 2.17 (manylinux_2_17, and manylinux2014 for the processors that
+# tag names) and every musl since 1.1 of its processor, 32-bit or 64-bit
+# Windows; each holding the program as the platform runs it; valid for PyPI;
+# installed from dist/ alone into a fresh environment, which then has
+# dcdcount on its PATH; and each platform's pip takes exactly its own wheel.
 echo "== the wheels"
+promised=$(for zip in "${zips[@]}"; do
+    [[ $zip == *-win32.zip ]] && echo win32 || echo win_amd64
+done
+for rpm in "${rpms[@]}"; do
+    processor=${rpm%.rpm} && processor=${processor##*.}
+    tags=manylinux_2_17_$processor.musllinux_1_1_$processor
+    case $processor in
+    x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) tags=manylinux2014_$processor.$tags ;;
+    esac
+    echo "$tags"
+done | sort)
+tagged=$(for wheel in dist/*.whl; do tags=${wheel##*-} && echo "${tags%.whl}"; done | sort)
+[ "$promised" = "$tagged" ] || fail "the wheels are tagged $(echo $tagged), not as promised: $(echo $promised)"
+for wheel in dist/*.whl; do
+    case $wheel in *-win*) script=dcdcount.exe ;; *) script=dcdcount ;; esac
+    [ "$(unzip -Z1 "$wheel" | grep '\.data/')" = "dcdcount-$version.data/scripts/$script" ] ||
+        fail "$wheel does not install its program as $script: $(unzip -Z1 "$wheel" | tr '\n' ' ')"
+done
 twine check --strict dist/*.whl || fail "twine check finds fault with the wheels"
 python3 -m venv "$work/venv"
 "$work/venv/bin/pip" install -q --no-index --find-links dist dcdcount || fail "pip does not install the wheel"

@@ -19,8 +19,8 @@ string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\\\\\1" binary_dir "${PROJECT_BIN
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
 
 # Packages are named by the target, as static command-line tools name theirs:
-# dcdcount-1.0.0-x86_64-unknown-linux-musl.tar.gz (the processor as the
-# compiler names it), dcdcount-1.0.0-win64.zip. A wheel's platforms: for a
+# dcdcount-VERSION-x86_64-unknown-linux-musl.tar.gz (the processor as the
+# compiler names it), dcdcount-VERSION-win64.zip. A wheel's platforms: for a
 # static Linux program every glibc and musl system of its processor.
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
@@ -36,8 +36,11 @@ else()
     if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
         string(REGEX MATCH "^[^-]+" processor "${DCDCOUNT_MACHINE}")
         set(triple ${processor}-unknown-linux-${DCDCOUNT_LIBC})
-        set(wheel_platforms manylinux_2_17_${CMAKE_SYSTEM_PROCESSOR} manylinux2014_${CMAKE_SYSTEM_PROCESSOR}
-            musllinux_1_1_${CMAKE_SYSTEM_PROCESSOR})
+        set(wheel_platforms manylinux_2_17_${CMAKE_SYSTEM_PROCESSOR} musllinux_1_1_${CMAKE_SYSTEM_PROCESSOR})
+        # The older name of manylinux_2_17, defined for these processors only.
+        if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|i686|aarch64|armv7l|ppc64|ppc64le|s390x)$")
+            list(APPEND wheel_platforms manylinux2014_${CMAKE_SYSTEM_PROCESSOR})
+        endif()
     elseif(APPLE)
         set(triple ${CMAKE_SYSTEM_PROCESSOR}-apple-darwin)
     else()

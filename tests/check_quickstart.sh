@@ -13,9 +13,19 @@
 # dynamically and why, the program is dynamic, every test passes or is
 # skipped, and cpack makes the tarball.
 #
-# usage: tests/check_quickstart.sh   (as root; needs mmdebstrap and the apt sources)
+# Between the two, README's line for the .deb, as written, with the release's
+# .deb of this machine's architecture (dist/, from packaging/release.sh) in
+# the folder, and sudo for a user who may use it; fails unless the program
+# it installs counts the sample.
+#
+# usage: tests/check_quickstart.sh   (as root, after packaging/release.sh;
+#        needs mmdebstrap and the apt sources)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+deb_line=$(grep -o '`sudo apt-get install [^`]*\.deb`' README.md | tr -d '`')
+debs=(dist/dcdcount_*_"$(dpkg --print-architecture)".deb)
+[ -n "$deb_line" ] && [ -f "${debs[0]}" ] ||
+    { echo "FAIL: README has no .deb line ('$deb_line'), or dist/ no .deb (${debs[*]}): run packaging/release.sh"; exit 1; }
 
 # Each fenced block of the section holds one command line.
 mapfile -t lines < <(awk '
@@ -61,6 +71,13 @@ run line2 "${lines[1]}" || { echo "FAIL: the second quick-start line failed"; ex
 grep -q 'tests passed, 0 tests failed out of [1-9]' "$work/line2.out" ||
     { echo "FAIL: the second quick-start line ran no test"; exit 1; }
 echo "quick start: both lines work in a fresh Debian 12 root"
+
+cp "${debs[@]}" "$root/root/dcdcount/"
+printf '#!/bin/sh\nexec "$@"\n' >"$root/usr/local/bin/sudo" && chmod +x "$root/usr/local/bin/sudo"
+run deb "$deb_line && dcdcount samples/run1-big-endian.dcd" ||
+    { echo "FAIL: README's .deb line failed"; exit 1; }
+grep -q '^samples/run1-big-endian.dcd contains 300 frames\.$' "$work/deb.out" ||
+    { echo "FAIL: the program that README's .deb line installs printed no frame count"; exit 1; }
 
 run no-static "apt-get install -y -q --no-install-recommends g++ >/dev/null &&
     find /usr/lib -path '*-linux-gnu*' \\( -name libc.a -o -name libm.a -o -name 'libm-*.a' -o \

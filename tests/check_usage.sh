@@ -3,6 +3,8 @@
 # zips) as written, under Wine's cmd, in a folder whose trajectories have
 # names with spaces, and checks that each file gives its count: a loop that
 # split names at spaces would give "my is not a valid file name." instead.
+# Then each again from a batch file, written as its sentence on batch files
+# says.
 #
 # usage: check_usage.sh SOURCE COMMAND...
 #   SOURCE    the source folder
@@ -22,6 +24,9 @@ for name in run1.dcd 'my run.dcd' 'runs/a b.dcd' 'runs/week 2/last run.dcd'; do
 done
 cd "$work" || exit 2
 
+# "In a batch file, write %%f for %f.": what to write, and for what.
+batch=$(sed -n 's/^In a batch file, write \([^ ]*\) for \([^ ]*\)\.$/\1 \2/p' "$source/doc/usage.txt")
+[ -n "$batch" ] || { echo "FAIL: doc/usage.txt says nothing of batch files"; exit 1; }
 failed=0
 while IFS= read -r example; do
     case $example in
@@ -29,16 +34,23 @@ while IFS= read -r example; do
     *) wanted=$'my run.dcd\nrun1.dcd' ;;
     esac
     # Typed at the prompt of cmd, as a user does (cmd /c would take the line
-    # as Wine quotes an argument, not as typed). What each line names, without
-    # the prompt and the folder before the name.
-    got=$(printf '%s\r\nexit\r\n' "$example" | "${wine[@]}" cmd 2>/dev/null | tr -d '\r' |
-        sed -n 's/.*[\\>]//; s/ contains 300 frames\.$//p; / is not a valid /p' | LC_ALL=C sort)
-    if [ "$got" = "$wanted" ]; then
-        echo "as written: $example"
-    else
-        echo "FAIL: as written, '$example' gave:"
-        printf '%s\n' "$got"
-        failed=1
-    fi
+    # as Wine quotes an argument, not as typed); then run from a batch file.
+    # What each line names, without the prompt and the folder before the name.
+    printf '@echo off\r\n%s\r\n' "${example//${batch#* }/${batch% *}}" >run.bat
+    for how in typed batch; do
+        if [ "$how" = typed ]; then
+            printf '%s\r\nexit\r\n' "$example" | "${wine[@]}" cmd
+        else
+            "${wine[@]}" cmd /c run.bat </dev/null
+        fi 2>/dev/null | tr -d '\r' >got
+        got=$(sed -n 's/.*[\\>]//; s/ contains 300 frames\.$//p; / is not a valid /p' got | LC_ALL=C sort)
+        if [ "$got" = "$wanted" ]; then
+            echo "as written, $how: $example"
+        else
+            echo "FAIL: as written, $how, '$example' gave:"
+            cat got
+            failed=1
+        fi
+    done
 done < <(sed -n 's/^  \(for .*\)$/\1/p' "$source/doc/usage.txt")
 exit "$failed"

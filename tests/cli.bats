@@ -50,7 +50,7 @@ setup_file() {
     cp notes.txt заметки.txt
     # A path of 311 bytes, three folders of 100 bytes deep. Names longer than
     # a file system keeps (255 bytes), than Windows' MAX_PATH (260), than
-    # PATH_MAX (4096); 150 CJK characters twice over.
+    # PATH_MAX (4096).
     local folder
     folder=$(printf '%0100d' 0 | tr 0 f)
     export deep=$folder/$folder/$folder/run1.dcd
@@ -58,8 +58,10 @@ setup_file() {
     export wide=$folder$folder$folder.dcd
     export vast
     vast=$(printf '%05000d' 0 | tr 0 v)
+    # 11,000 CJK characters: 33,000 bytes in UTF-8, more than a command line
+    # holds UTF-16 units (32,767).
     export cjk
-    cjk=$(printf '轨迹%.0s' $(seq 150)).dcd
+    cjk=$(printf '轨迹%.0s' $(seq 5500)).dcd
     export long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
     # A whole trajectory, with 4-byte and with 8-byte record markers, for the
     # bytes read: a program that reads ahead would read more of it.
@@ -324,13 +326,48 @@ close_fails() {
 @test "a macron, no look-alike" { check "$(shown Ā.dcd '?.dcd') contains 300 frames." Ā.dcd; }
 # An ANSI code page of UTF-8 (65001, as this locale gives under Wine): UTF-8 bytes.
 @test "UTF-8 locale: Chinese" { in_locale hi_IN.UTF-8; check '轨迹.dcd contains 300 frames.' 轨迹.dcd; }
-@test "UTF-8 locale: 300 Chinese characters" { in_locale hi_IN.UTF-8; check "$cjk is not a valid file name." "$cjk"; }
+@test "UTF-8 locale: 11,000 Chinese characters" { in_locale hi_IN.UTF-8; check "$cjk is not a valid file name." "$cjk"; }
 @test "terminal: Chinese" { on_terminal '轨迹.dcd contains 300 frames.' 轨迹.dcd; }
 @test "terminal: Cyrillic" { on_terminal 'траектория.dcd contains 300 frames.' траектория.dcd; }
 @test "terminal: the most negative count" { on_terminal 'most-negative.dcd contains -2147483648 frames.' most-negative.dcd; }
 @test "terminal: a name of 78 characters" { on_terminal "$long is not a valid file name." "$long"; }
 @test "terminal: a name of 304 characters" { on_terminal "$wide is not a valid file name." "$wide"; }
 @test "terminal, stdout to a file" { on_terminal '>' 'run1.dcd contains 300 frames.' run1.dcd; }
+# as_written EXAMPLES: the lines EXAMPLES, as a user copies them, run by bash
+# with the program on PATH as dcdcount, in a folder holding two trajectories
+# and a text file named .dcd in samples/, one trajectory beside them, and a
+# tree of runs, one of them not DCD; a /dev/fd/N in the output reads
+# /dev/fd/N.
+as_written() {
+    posix_only
+    mkdir -p examples/bin examples/samples examples/runs/1 examples/runs/2
+    printf '#!%s\nexec %s "$@"\n' "$BASH" "$(printf '%q ' "${program[@]}")" >examples/bin/dcdcount
+    chmod +x examples/bin/dcdcount
+    cp run1.dcd examples/a.dcd && cp run1.dcd examples/runs/1/run.dcd && cp notes.txt examples/runs/2/run.dcd
+    cp run1.dcd examples/samples/run1-little-endian.dcd && cp run1-be.dcd examples/samples/run1-big-endian.dcd
+    cp notes.txt examples/samples/notes.dcd
+    gzip -c run1.dcd >examples/run1.dcd.gz
+    (cd examples && PATH=$PWD/bin:$PATH "$BASH" -c "$1") 2>err | sed -E 's|/dev/fd/[0-9]+|/dev/fd/N|' >out
+    printf '%s\n' "$2" >want
+    cmp -s want out || { echo "printed:"; cat out; echo "want:"; cat want; return 1; }
+    expect_status 0 0
+}
+@test "README's examples, as written" {
+    as_written "$(awk '/^## / { usage = $0 == "## Usage" } usage && /^```/ { n++; next } usage && n == 3' \
+        "$BATS_TEST_DIRNAME/../README.md")" "samples/run1-big-endian.dcd contains 300 frames.
+samples/notes.dcd is not a valid DCD file
+samples/run1-big-endian.dcd contains 300 frames.
+samples/run1-little-endian.dcd contains 300 frames.
+samples/notes.dcd is not a valid DCD file
+/dev/fd/N contains 300 frames."
+}
+@test "the manual page's examples, as written" {
+    as_written "$(sed -n '/^\.SH EXAMPLES/,/^\.SH/{ /^\.nf/,/^\.fi/{ /^\./d; p; }; }' \
+        "$BATS_TEST_DIRNAME/../doc/dcdcount.1" | sed 's/\\-/-/g; s/\\(aq/'"'"'/g; s/\\e/\\/g')" \
+        "a.dcd contains 300 frames.
+runs/2/run.dcd is not a valid DCD file
+/dev/fd/N contains 300 frames."
+}
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
 @test "a pipe" { through_pipe run1.dcd ' contains 300 frames.'; }
 @test "a pipe, cut short" { through_pipe cut-short.dcd ' is not a valid DCD file'; }
