@@ -2,7 +2,8 @@
 # Makes the release (packaging/release.sh) and checks what a user gets from
 # each of its files: SHA256SUMS that sha256sum -c accepts; the source tarball
 # holding exactly the tracked files, sorted, owned by root and dated the
-# release's, which builds and passes its tests with no git; every .deb,
+# release's, which builds and passes its tests with no git, and a tree with
+# changes not committed refused; every .deb,
 # checked by lintian, and its Installed-Size, the one of this machine's
 # architecture installed into a scratch root with dpkg; every RPM, checked by
 # rpmlint, its changelog, installed into a fresh root and its program run
@@ -12,9 +13,9 @@
 # home, each by README's own command; the same programs in the .debs, the
 # RPMs and the tarballs; the wheels, checked by twine, one installed by pip
 # into a fresh environment, and each platform's pip taking its own; the
-# Windows .zips, their texts in CRLF to the last line; no @NAME@ left in
-# any packaged text; and that the release writes nothing outside the source
-# folder.
+# Windows .zips, their texts in exactly CR LF; no @NAME@ left in any
+# packaged text; and that the release writes nothing outside the source
+# folder. Every failure is a FAIL line with its cause, and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -38,7 +39,7 @@ if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
     unshare "${as_root[@]}" --mount --propagation private bash -c '
         mount --bind "$0" "$0" && mount -o remount,bind,ro / &&
             cd "$0" && TMPDIR=$0/build/tmp exec packaging/release.sh' "$PWD" >"$work/release.log" 2>&1 ||
-        { cat "$work/release.log"; fail "the release failed where only the source folder can be written"; }
+        { cat "$work/release.log"; fail "the release failed where only the source folder can be written"; exit 1; }
     cat "$work/release.log"
 else
     echo "note: no mount namespace here: the release is not kept from writing outside the source folder"
@@ -53,10 +54,11 @@ export HOME=$work
 debs=(dist/dcdcount_*.deb)
 rpms=(dist/dcdcount-*.rpm)
 tarballs=(dist/dcdcount-*-unknown-linux-*.tar.gz)
-deb=$(ls "dist/dcdcount_"*"_$(dpkg --print-architecture).deb")
+deb=dist/dcdcount_${version}_$(dpkg --print-architecture).deb
 zips=(dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip)
 trees=()
 release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
+version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
 
 # tarball_is_clean TARBALL: its entries sorted, each owned by root (by name
 # and by number), with the modes a umask of 022 gives and the release's time.
@@ -72,22 +74,23 @@ tarball_is_clean() {
 # The source: exactly the tracked files; with no git at hand, it builds and
 # passes its tests, and its release preset makes the x86-64 packages again,
 # to the bytes SHA256SUMS gives, as a user checking a download would.
-source_tarball=$(ls dist/dcdcount-[0-9]*[0-9].tar.gz)
+source_tarball=dist/dcdcount-$version.tar.gz
 echo "== $source_tarball"
+[ -f "$source_tarball" ] || fail "the release has no $source_tarball"
 tarball_is_clean "$source_tarball"
 top=$(basename "$source_tarball" .tar.gz)
 [ "$(tar -tzf "$source_tarball" | grep -v '/$' | sed "s|^$top/||" | LC_ALL=C sort)" = \
     "$(git ls-files | LC_ALL=C sort)" ] || fail "$source_tarball does not hold exactly the tracked files"
 sums=$PWD/dist/SHA256SUMS
-# The source as it stands, changes not yet committed included: in a clone
-# with one, the source tarball holds that file as edited.
-# (A local clone copies every object, the stash commit's too.)
-edited=$(git -c user.name=check -c user.email=check@localhost stash create)
+# A tree with an edit not committed, or a file that git does not track, is
+# refused, naming the file: the source tarball, made of the commit, would
+# lack it.
 git clone -q . "$work/edited"
-git -C "$work/edited" checkout -q --detach "${edited:-HEAD}"
-echo "an edit not yet committed" >>"$work/edited/README.md"
-(cd "$work/edited" && packaging/release.sh source >/dev/null && tar -xzOf "dist/$(basename "$source_tarball")" \
-    "$top/README.md" | cmp -s - README.md) || fail "the source tarball of a tree with uncommitted changes lacks them"
+for change in 'echo "an edit" >>README.md' 'touch cmake/new-target.cmake'; do
+    (cd "$work/edited" && git checkout -q -f HEAD && git clean -q -f && eval "$change" &&
+        ! packaging/release.sh >"$work/edited.log" 2>&1 && grep -qE 'README.md|new-target' "$work/edited.log") ||
+        fail "release.sh does not refuse a tree where: $change"
+done
 # CPack's own source package leaves out what builds and releases leave in the
 # source folder, dist/ among them, and .git.
 (cd build/release && cpack -G TGZ --config CPackSourceConfig.cmake -B "$work/cpack-source" >/dev/null) &&
@@ -138,7 +141,7 @@ done
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
-dpkg --root="$root" --force-script-chrootless -i "$deb"
+dpkg --root="$root" --force-script-chrootless -i "$deb" || fail "$deb does not install with dpkg"
 installed=$(cd "$root" && find . -type f ! -path './var/*' | sort | tr '\n' ' ')
 [ "$installed" = "./usr/bin/dcdcount ./usr/share/doc/dcdcount/changelog.gz \
 ./usr/share/doc/dcdcount/copyright ./usr/share/lintian/overrides/dcdcount \
@@ -151,7 +154,6 @@ man -M "$root/usr/share/man" dcdcount 2>&1 | grep -q 'dcdcount - print how many 
     fail "the manual page renders with warnings"
 cmp -s LICENSE "$root/usr/share/doc/dcdcount/copyright" || fail "copyright is not the LICENSE"
 items=$(grep -c '^  \* ' doc/changelog)
-version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
 
 # programs PATTERN: the checksums of the programs at the paths PATTERN
 # names, sorted.

@@ -6,25 +6,23 @@
 # in another order), with every file modified later, under umask 077, in
 # another time zone, by another user (nobody) on a host of another name (both
 # when this runs as root), and with no SOURCE_DATE_EPOCH in the environment.
-# The source is the tracked files as they stand (HEAD on a clean checkout).
 # The programs of the released builds' folders are compared too, byte for
-# byte, as a user who builds a preset gets them.
+# byte, as a user who builds a preset gets them. A release that lacks the
+# packages of a preset whose toolchain file says the release ships it is
+# refused: two releases that lack the same things are not reproducible.
 #
 # usage: packaging/check_reproducible.sh   (needs what release.sh needs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
 
-source=$(git -c user.name=check -c user.email=check@localhost stash create)
 fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$fast"' EXIT
 second=$fast/a/second/clone/here
 
 TZ=UTC packaging/release.sh >/dev/null
 
-# A clone holds every object of this repository, the uncommitted source too.
 git clone -q --no-hardlinks . "$second"
-git -C "$second" checkout -q --detach "${source:-HEAD}"
 find "$second" -path "$second/.git" -prune -o -exec touch -h -d tomorrow {} +
 # As root: the second release by nobody, in a namespace of its own whose host
 # name is another.
@@ -41,6 +39,22 @@ fi
     >"$fast/second.log" 2>&1 || { echo "FAIL: the second release failed:"; cat "$fast/second.log"; exit 1; }
 
 failed=0
+# Each released preset's packages (its toolchain file says the release ships
+# it): a .zip and a wheel for Windows; a .deb, an RPM, a tarball and a wheel
+# for Linux; and the source.
+linux=0 windows=0
+for toolchain in $(sed -n 's|.*"toolchainFile": "${sourceDir}/\(.*\)".*|\1|p' CMakePresets.json); do
+    grep -qx 'set(DCDCOUNT_RELEASED ON)' "$toolchain" || continue
+    if grep -q 'mingw\.cmake' "$toolchain"; then windows=$((windows + 1)); else linux=$((linux + 1)); fi
+done
+for kind in '\.deb$':$linux '\.rpm$':$linux '-linux-[^ ]*\.tar\.gz$':$linux '\.zip$':$windows \
+    '\.whl$':$((linux + windows)) '  dcdcount-[0-9.]*\.tar\.gz$':1; do
+    found=$(grep -c -- "${kind%:*}" dist/SHA256SUMS || true)
+    [ "$found" = "${kind##*:}" ] || {
+        echo "FAIL: the release has $found files matching ${kind%:*}, not ${kind##*:}, as the released presets give"
+        failed=1
+    }
+done
 # The programs in the released builds' folders, as a user building a preset gets them.
 for env in build/*/packaging.env; do
     grep -qx 'released=ON' "$env" || continue

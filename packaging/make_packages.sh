@@ -87,7 +87,7 @@ make_rpm() {
     cp LICENSE "$root/usr/share/licenses/dcdcount/"
     settle "$root"
     # The changelog as rpmbuild takes it, newest first:
-    #   * Wed Dec 09 2026 The dcdcount developers <...> - 1.0.0-1
+    #   * Wed Dec 09 2026 The dcdcount developers <...> - VERSION-1
     #   - First release: prints how many frames ...
     #     continued.
     {
