@@ -119,7 +119,7 @@ expect_status() {
 }
 
 # posix_only: Windows takes file names as UTF-16 text, not bytes, and has no /dev/fd.
-posix_only() { [ "$eol" = $'\n' ] || skip "names as bytes and /dev/fd/N: POSIX hosts only"; }
+posix_only() { [ "$eol" = $'\n' ] || skip "${1:-names as bytes and /dev/fd/N}: POSIX hosts only"; }
 
 # shown NAME WINDOWS-BYTES: NAME as the program writes it to a file or a pipe.
 # POSIX hosts write the bytes they were given; Windows writes the ANSI code
@@ -339,7 +339,7 @@ close_fails() {
 # tree of runs, one of them not DCD; a /dev/fd/N in the output reads
 # /dev/fd/N.
 as_written() {
-    posix_only
+    posix_only "a POSIX shell's examples"
     mkdir -p examples/bin examples/samples examples/runs/1 examples/runs/2
     printf '#!%s\nexec %s "$@"\n' "$BASH" "$(printf '%q ' "${program[@]}")" >examples/bin/dcdcount
     chmod +x examples/bin/dcdcount
