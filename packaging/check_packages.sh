@@ -51,14 +51,15 @@ export HOME=$work
 (cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
 [ "$(sed 's/^[0-9a-f]*  //' dist/SHA256SUMS)" = "$(cd dist && ls | grep -vx SHA256SUMS | LC_ALL=C sort)" ] ||
     fail "dist/SHA256SUMS does not name every other file of dist/"
+# The release's version and date, as doc/changelog's top entry gives them.
+version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
+release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
 debs=(dist/dcdcount_*.deb)
 rpms=(dist/dcdcount-*.rpm)
 tarballs=(dist/dcdcount-*-unknown-linux-*.tar.gz)
 deb=dist/dcdcount_${version}_$(dpkg --print-architecture).deb
 zips=(dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip)
 trees=()
-release=$(date -u -d "$(sed -n 's/^ -- .*>  //p' doc/changelog | head -1)" '+%F %T')
-version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
 
 # tarball_is_clean TARBALL: its entries sorted, each owned by root (by name
 # and by number), with the modes a umask of 022 gives and the release's time.
