@@ -270,17 +270,17 @@ done
 # installed from dist/ alone into a fresh environment, which then has
 # dcdcount on its PATH; and each platform's pip takes exactly its own wheel.
 echo "== the wheels"
-promised=$(for zip in "${zips[@]}"; do
-    [[ $zip == *-win32.zip ]] && echo win32 || echo win_amd64
-done
-for rpm in "${rpms[@]}"; do
-    processor=${rpm%.rpm} && processor=${processor##*.}
-    tags=manylinux_2_17_$processor.musllinux_1_1_$processor
-    case $processor in
-    x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) tags=manylinux2014_$processor.$tags ;;
-    esac
-    echo "$tags"
-done | sort)
+promised=$({
+    for zip in "${zips[@]}"; do [[ $zip == *-win32.zip ]] && echo win32 || echo win_amd64; done
+    for rpm in "${rpms[@]}"; do
+        processor=${rpm%.rpm} && processor=${processor##*.}
+        tags=manylinux_2_17_$processor.musllinux_1_1_$processor
+        case $processor in
+        x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) tags=manylinux2014_$processor.$tags ;;
+        esac
+        echo "$tags"
+    done
+} | sort)
 tagged=$(for wheel in dist/*.whl; do tags=${wheel##*-} && echo "${tags%.whl}"; done | sort)
 [ "$promised" = "$tagged" ] || fail "the wheels are tagged $(echo $tagged), not as promised: $(echo $promised)"
 for wheel in dist/*.whl; do
