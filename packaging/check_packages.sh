@@ -180,9 +180,9 @@ for rpm in "${rpms[@]}"; do
         fail "$rpm's changelog does not open with $version-1: $(head -n1 "$work/changelog")"
     [ "$(grep -c '^- ' "$work/changelog")" = "$items" ] ||
         fail "$rpm's changelog does not show the $items items of doc/changelog, one each"
-    sed -n 's/^  \* /- /p' doc/changelog | while IFS= read -r item; do
+    while IFS= read -r item; do
         grep -qxF -- "$item" "$work/changelog" || fail "$rpm's changelog lacks the item: $item"
-    done
+    done < <(sed -n 's/^  \* /- /p' doc/changelog)
     rpm --root "$work/$processor.rpm" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
     installed=$(cd "$work/$processor.rpm" && find usr | sort | tr '\n' ' ')
     [ "$installed" = "usr usr/bin usr/bin/dcdcount usr/share usr/share/licenses usr/share/licenses/dcdcount \
