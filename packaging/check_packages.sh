@@ -290,7 +290,10 @@ for wheel in dist/*.whl; do
 done
 twine check --strict dist/*.whl || fail "twine check finds fault with the wheels"
 python3 -m venv "$work/venv"
-"$work/venv/bin/pip" install -q --no-index --find-links dist dcdcount || fail "pip does not install the wheel"
+# README's pip line, as written, FOLDER being dist/.
+command=$(grep -o '`pip install [^`]*FOLDER[^`]*`' README.md | tr -d '`')
+(PATH=$work/venv/bin:$PATH && ${command/FOLDER/dist}) >"$work/pip.out" 2>&1 ||
+    fail "README's pip line '$command' does not install the wheel: $(cat "$work/pip.out")"
 line=$(PATH=$work/venv/bin:$PATH && command -v dcdcount && dcdcount samples/run1-big-endian.dcd) || true
 [ "$line" = "$work/venv/bin/dcdcount
 samples/run1-big-endian.dcd contains 300 frames." ] || fail "dcdcount from the environment printed: $line"

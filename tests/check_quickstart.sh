@@ -13,7 +13,11 @@
 # dynamically and why, the program is dynamic, every test passes or is
 # skipped, and cpack makes the tarball.
 #
-# Between the two, README's line for the .deb, as written, with the release's
+# Then README's lines for building from the source tarball (dist/, from
+# packaging/release.sh), as written, with the tarball in the folder; fails
+# unless the program they install in /usr/local counts the sample.
+#
+# Between the quick start and the everyday build, README's line for the .deb, as written, with the release's
 # .deb of this machine's architecture (dist/, from packaging/release.sh) in
 # the folder, and sudo for a user who may use it; fails unless the program
 # it installs counts the sample.
@@ -24,6 +28,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 deb_line=$(grep -o '`sudo apt-get install [^`]*\.deb`' README.md | tr -d '`')
 debs=(dist/dcdcount_*_"$(dpkg --print-architecture)".deb)
+# (Its lines joined by &&, as one command.)
+from_source=$(awk '/^\*\*From source\*\*/ { on = 1 } on && /^```/ { n++; next }
+    on && n == 1 { printf "%s%s", joint, $0; joint = " && " }' README.md)
 [ -n "$deb_line" ] && [ -f "${debs[0]}" ] ||
     { echo "FAIL: README has no .deb line ('$deb_line'), or dist/ no .deb (${debs[*]}): run packaging/release.sh"; exit 1; }
 
@@ -92,3 +99,10 @@ for wanted in '-- Link: dynamic: no static C and C++ libraries' 'Requesting prog
         { echo "FAIL: the everyday build without static libraries printed no '$wanted'"; exit 1; }
 done
 echo "everyday build: links dynamically, and passes, without static libraries or dpkg-deb"
+
+cp dist/dcdcount-[0-9]*.tar.gz "$root/root/"
+run source "cd && $from_source && /usr/local/bin/dcdcount /root/dcdcount/samples/run1-little-endian.dcd" ||
+    { echo "FAIL: README's lines for building from source failed"; exit 1; }
+grep -q '^/root/dcdcount/samples/run1-little-endian.dcd contains 300 frames\.$' "$work/source.out" ||
+    { echo "FAIL: the program that README's lines for building from source install printed no frame count"; exit 1; }
+echo "README's lines for the .deb and for building from source work in a fresh Debian 12 root"
