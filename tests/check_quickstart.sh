@@ -14,13 +14,14 @@
 # skipped, and cpack makes the tarball.
 #
 # Then README's lines for building from the source tarball (dist/, from
-# packaging/release.sh), as written, with the tarball in the folder; fails
-# unless the program they install in /usr/local counts the sample.
+# packaging/release.sh), as written, with every tarball of the release in the
+# folder, as after downloading several; fails unless the program they install
+# in /usr/local counts the sample.
 #
-# Between the quick start and the everyday build, README's line for the .deb, as written, with the release's
-# .deb of this machine's architecture (dist/, from packaging/release.sh) in
-# the folder, and sudo for a user who may use it; fails unless the program
-# it installs counts the sample.
+# Between the quick start and the everyday build, README's line for the
+# .deb, as written, with the release's .deb of this machine's architecture
+# (dist/, from packaging/release.sh) in the folder, and sudo for a user who
+# may use it; fails unless the program it installs counts the sample.
 #
 # usage: tests/check_quickstart.sh   (as root, after packaging/release.sh;
 #        needs mmdebstrap and the apt sources)
@@ -100,7 +101,7 @@ for wanted in '-- Link: dynamic: no static C and C++ libraries' 'Requesting prog
 done
 echo "everyday build: links dynamically, and passes, without static libraries or dpkg-deb"
 
-cp dist/dcdcount-[0-9]*.tar.gz "$root/root/"
+cp dist/dcdcount-*.tar.gz "$root/root/"
 run source "cd && $from_source && /usr/local/bin/dcdcount /root/dcdcount/samples/run1-little-endian.dcd" ||
     { echo "FAIL: README's lines for building from source failed"; exit 1; }
 grep -q '^/root/dcdcount/samples/run1-little-endian.dcd contains 300 frames\.$' "$work/source.out" ||
