@@ -15,7 +15,8 @@
 # into a fresh environment, and each platform's pip taking its own; the
 # Windows .zips, their texts in exactly CR LF; no @NAME@ left in any
 # packaged text; and that the release writes nothing outside the source
-# folder. Every failure is a FAIL line with its cause, and the checks go on.
+# folder and the builds' cache. Every failure is a FAIL line with its cause,
+# and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -27,18 +28,23 @@ fail() { echo "FAIL: $*"; failed=1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The release, made where only the source folder (its build folders, dist/
-# and .git) can be written: in a mount namespace of its own, the rest of the
-# file system read-only, its scratch files in build/tmp. A write anywhere
-# else fails it, and what another process on this machine writes meanwhile
-# does not matter.
+# and .git) and the builds' own cache (the musl roots that cmake/musl.cmake
+# makes where they are missing) can be written: in a mount namespace of its
+# own, the rest of the file system read-only, its scratch files in build/tmp.
+# A write anywhere else fails it, and what another process on this machine
+# writes meanwhile does not matter.
 as_root=()
 [ "$(id -u)" = 0 ] || as_root=(--user --map-root-user)
-mkdir -p build/tmp
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/dcdcount
+mkdir -p build/tmp "$cache"
+# Open to all, as /tmp is: apt, fetching musl-dev, writes its scratch files
+# there as its own unprivileged user.
+chmod 1777 build/tmp
 # shellcheck disable=SC2016 # expanded by the namespace's bash
 if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
     unshare "${as_root[@]}" --mount --propagation private bash -c '
-        mount --bind "$0" "$0" && mount -o remount,bind,ro / &&
-            cd "$0" && TMPDIR=$0/build/tmp exec packaging/release.sh' "$PWD" >"$work/release.log" 2>&1 ||
+        mount --bind "$0" "$0" && mount --bind "$1" "$1" && mount -o remount,bind,ro / &&
+            cd "$0" && TMPDIR=$0/build/tmp exec packaging/release.sh' "$PWD" "$cache" >"$work/release.log" 2>&1 ||
         { cat "$work/release.log"; fail "the release failed where only the source folder can be written"; exit 1; }
     cat "$work/release.log"
 else
