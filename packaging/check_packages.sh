@@ -18,7 +18,7 @@
 # folder and the builds' cache. Every failure is a FAIL line with its cause,
 # and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
-#        lintian, man-db, qemu-user, rpmlint, unzip, python3-venv, twine)
+#        lintian, man-db, mount, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
