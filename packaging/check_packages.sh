@@ -45,7 +45,8 @@ if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
     unshare "${as_root[@]}" --mount --propagation private bash -c '
         mount --bind "$0" "$0" && mount --bind "$1" "$1" && mount -o remount,bind,ro / &&
             cd "$0" && TMPDIR=$0/build/tmp exec packaging/release.sh' "$PWD" "$cache" >"$work/release.log" 2>&1 ||
-        { cat "$work/release.log"; fail "the release failed where only the source folder can be written"; exit 1; }
+        { cat "$work/release.log"
+          fail "the release failed where only the source folder and the builds' cache can be written"; exit 1; }
     cat "$work/release.log"
 else
     echo "note: no mount namespace here: the release is not kept from writing outside the source folder"
