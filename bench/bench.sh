@@ -1,27 +1,18 @@
 #!/usr/bin/env bash
-# What a run of the release program costs, measured side by side in one run
-# and printed as ratios against the goals:
-#  - wall time at most 1.25 times a floor (bench/floor: a few lines of C that
-#    open the file, read twelve bytes and print the line, static with musl),
-#    with the ratio to `head -c 12` on the same file beside it for reference;
-#  - a 1 TiB sparse file costs what a 1 KiB one does;
-#  - at most 12 bytes read from the file, on a regular file and on a pipe,
-#    and at most 16 where the header has 8-byte record markers;
-#  - for each released Linux program (each preset whose build the release
-#    ships), stripped, at most 100 KB, and the user-space instructions it
-#    executes to count a sample at most 10,000, counted under qemu-user
-#    (qemu-PROCESSOR -singlestep -d exec,nochain: one line an instruction)
-#    for every processor alike, next to the floor's for that processor;
-#  - for reference, the program as pip installs it from the release's wheel
-#    (dist/, where packaging/release.sh has made it) into a fresh virtual
-#    environment: the program itself, with no Python launcher, so the same.
-# A benchmark, not a test: a time that misses its goal is printed, never
-# failed on. It exits non-zero only when a byte count, a size or an
-# instruction count is missed.
+# What a run of the release program costs, as ratios against the goals: wall
+# time at most 1.25 times a floor (bench/floor: a few lines of C that open the
+# file, read twelve bytes and print the line, static with musl), `head -c 12`
+# beside it for reference; a 1 TiB sparse file costs what a 1 KiB one does; at
+# most 12 bytes read, on a file and a pipe, and 16 with 8-byte record markers;
+# each released Linux program, stripped, at most 100 KB, and at most 10,000
+# user-space instructions to count a sample, counted under qemu-user for every
+# processor alike (one line an instruction), next to its processor's floor;
+# and, for reference, the program as pip installs it from the release's wheel.
+# A time that misses its goal is printed, never failed on; a byte count, a
+# size or an instruction count that misses fails the run.
 #
-# usage: bench/bench.sh [PATH-TO-DCDCOUNT]   (default: build/release/dcdcount)
-# needs: hyperfine, strace, bats, qemu-user, and the released Linux presets'
-#        toolchains (.ci/run installs them); python3-venv for the wheel's figure
+# usage: bench/bench.sh [PATH-TO-DCDCOUNT]   (default: build/release/dcdcount;
+#        needs hyperfine, strace, bats, qemu-user and python3-venv)
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 program=$(realpath "${1:-$here/build/release/dcdcount}")
@@ -29,8 +20,6 @@ runs=${BENCH_RUNS:-2000}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# floor PRESET: builds the floor in $work/floor-PRESET with that preset's
-# toolchain.
 floor() {
     local toolchain
     toolchain=$(cd "$here" && cmake --preset "$1" -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p')
@@ -52,8 +41,7 @@ if [ -n "$wheel" ] && python3 -m venv venv >/dev/null 2>&1 &&
 fi
 
 missed=0
-# report LABEL VALUE NOTE [LIMIT [fails]]: one figure, and whether it is at
-# most LIMIT; a figure marked "fails" that is over its limit fails the run.
+# report LABEL VALUE NOTE [LIMIT [fails]]: one figure, and whether it is at most LIMIT.
 report() {
     local result=''
     if [ -n "${4-}" ]; then

@@ -1,28 +1,20 @@
 # Linux programs linked statically against musl, for the processor that the
-# target file including this names: clang with libc++'s headers over musl's C
-# library, linked by Debian's binutils for that processor, with its cross
-# gcc's compiler runtime (libgcc.a: on 64-bit ARM, printf's 128-bit long
-# double needs its soft-float helpers). Such a program starts in a fraction of
-# the time a glibc one takes, which probes the CPU at every start, and is a
-# few dozen KB.
+# target file including this names (CMAKE_SYSTEM_PROCESSOR as the kernel names
+# it, and dcdcount_triple, Debian's GNU triple for it): clang with libc++'s
+# headers over musl's C library, linked by Debian's binutils for that
+# processor, with its cross gcc's compiler runtime (on 64-bit ARM, printf's
+# 128-bit long double needs its soft-float helpers). Such a program starts in a
+# fraction of the time a glibc one takes, and is a few dozen KB.
 #
-# ONLY THE HEADER-ONLY PARTS OF THE C++ LIBRARY ARE AVAILABLE HERE. No part of
-# libc++ or libc++abi is linked, and exceptions and RTTI are off: a program
-# that throws, uses iostreams, allocating strings or containers, or anything
-# else that needs the compiled C++ library, fails to compile or to link.
-# GoogleTest is such a program, so the tests build it with the everyday
-# toolchain of the processor (see tests/CMakeLists.txt).
+# ONLY THE HEADER-ONLY PARTS OF THE C++ LIBRARY ARE AVAILABLE HERE: no part of
+# libc++ or libc++abi is linked, and exceptions and RTTI are off. GoogleTest
+# needs more, so the tests build it with the processor's everyday toolchain.
 #
-# The target file sets CMAKE_SYSTEM_PROCESSOR (as the kernel names it: the
-# RPM's architecture and the name of qemu-user's emulator) and dcdcount_triple
-# (the GNU triple of Debian's toolchain for it, aarch64-linux-gnu), then
-# includes this file. musl is Debian's musl-dev for that processor: the
-# host's own where it is installed, else a root of the build's own,
-# DCDCOUNT_MUSL_ROOT, outside the source tree: the .deb of the host's musl-dev
-# version for that processor, unpacked. It cannot be installed beside the
-# host's (it is not Multi-Arch: same); apt fetches it with a package state of
-# its own, so nothing that the host has installed or configured changes.
-# Every other path is found from the installed tools; no version is written in.
+# musl is Debian's musl-dev for that processor: the host's own where it is
+# installed, else the .deb of the host's musl-dev version for that processor,
+# unpacked into DCDCOUNT_MUSL_ROOT, outside the source tree. It cannot be
+# installed beside the host's (it is not Multi-Arch: same); apt fetches it with
+# a package state of its own, so nothing the host has installed changes.
 # apt-get install: clang libc++-dev musl-dev binutils dpkg-dev
 
 string(REPLACE "-gnu" "-musl" musl_triple ${dcdcount_triple})
@@ -81,8 +73,7 @@ endif()
 set(musl_include ${musl_root}/usr/include/${musl_triple})
 set(musl_lib ${musl_root}/usr/lib/${musl_triple})
 
-# clang's own headers (stddef.h, intrinsics), the folders that clang searches
-# for libc++'s headers (those it lists as existing), and the compiler runtime.
+# clang's own headers, the folders where clang finds libc++'s, and the compiler runtime.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-resource-dir
     OUTPUT_VARIABLE resource_dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -stdlib=libc++ -E -v -x c++ /dev/null
@@ -104,11 +95,9 @@ set(CMAKE_C_FLAGS_INIT "-nostdinc ${c_include}")
 set(CMAKE_CXX_FLAGS_INIT
     "-nostdinc -D_LIBCPP_HAS_MUSL_LIBC ${libcxx_include} ${c_include} -fno-exceptions -fno-rtti")
 
-# Programs are linked from musl's start files around their objects, musl's C
-# library and the compiler runtime, and nothing else: no C++ library. (The
-# compile flags reach the link too, where -nostdinc has nothing to do.) They
-# are static-pie, with musl's rcrt1.o, which relocates the program wherever
-# the kernel loads it: no fixed address, and still no dynamic loader.
+# Programs are musl's start files around their objects, musl's C library and
+# the compiler runtime: no C++ library. static-pie: musl's rcrt1.o relocates
+# the program wherever the kernel loads it, with no dynamic loader.
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 foreach(lang IN ITEMS C CXX)
     set(CMAKE_${lang}_LINK_EXECUTABLE "<CMAKE_${lang}_COMPILER> --target=${musl_triple} <FLAGS> \
@@ -117,7 +106,5 @@ foreach(lang IN ITEMS C CXX)
 <LINK_LIBRARIES> ${musl_lib}/libc.a ${libgcc} ${musl_lib}/crtn.o")
 endforeach()
 
-# Tells the project that its programs link musl, with no compiled C++ library,
-# static-pie by the rule above.
 set(DCDCOUNT_MUSL ON)
 set(DCDCOUNT_TOOLCHAIN_LINK static-pie)
