@@ -1,8 +1,7 @@
 #!/usr/bin/env bats
-# dcdcount run as its users run it: each case checks stdout byte for byte, the exit status, and an empty stderr;
-# a case that cannot run here is skipped with the reason. DCDCOUNT_COMMAND: how to start the program (an emulator
-# such as wine, qemu-ARCH or valgrind, if any, then the program), words separated by the ASCII unit separator
-# (0x1f). DCDCOUNT_EOL: the line ending of the program's host, lf (the default) or crlf (Windows). By hand:
+# dcdcount run as its users run it: each case checks stdout byte for byte, the exit status, and an empty stderr,
+# or is skipped with the reason. DCDCOUNT_COMMAND: how to start the program (an emulator, if any, then the program),
+# its words separated by the ASCII unit separator (0x1f); DCDCOUNT_EOL: the host's line ending, lf or crlf. By hand:
 #   DCDCOUNT_COMMAND=$PWD/build/release/dcdcount bats tests/cli.bats
 
 # Names are written in UTF-8; under Wine this locale gives ANSI code page 1252.
@@ -37,18 +36,17 @@ setup_file() {
     chmod a=r read-only.dcd
     # Names longer than a file system keeps (255 bytes), than MAX_PATH (260), than PATH_MAX (4096); 311 bytes deep.
     folder=$(printf '%0100d' 0 | tr 0 f)
-    export deep=$folder/$folder/$folder/run1.dcd wide=$folder$folder$folder.dcd vast cjk
+    export deep=$folder/$folder/$folder/run1.dcd wide=$folder$folder$folder.dcd vast cjk \
+        long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
     mkdir -p "${deep%/*}" && cp run1.dcd "$deep"
     vast=$(printf '%05000d' 0 | tr 0 v)
     # 11,000 CJK characters: 33,000 bytes in UTF-8, more than a command line holds UTF-16 units (32,767).
     cjk=$(printf '轨迹%.0s' $(seq 5500)).dcd
-    export long=trajectory-of-a-long-run-whose-name-is-well-over-seventy-characters-long.dcd
     # Whole trajectories, with 4-byte and 8-byte markers: a program that reads ahead would read more of them.
     cp "$BATS_TEST_DIRNAME/../samples/run1-little-endian.dcd" sample.dcd
     { printf '\x54\0\0\0\0\0\0\0'; tail -c +5 sample.dcd; } >sample-marker8.dcd
     # A trajectory past 4 GiB: sparse, so it costs no disk (one byte written at its end, with POSIX dd).
-    cp run1-be.dcd huge.dcd
-    printf '\0' | dd of=huge.dcd bs=1 seek=5368709119 conv=notrunc 2>/dev/null || true
+    cp run1-be.dcd huge.dcd && printf '\0' | dd of=huge.dcd bs=1 seek=5368709119 conv=notrunc 2>/dev/null || true
 }
 
 setup() {
@@ -122,7 +120,7 @@ on_terminal() {
     printf '%s\n' "$1" >want-shown
     : >want
     [ -z "$redirect" ] || { printf '%s' "$1$eol" >want; : >want-shown; }
-    rm -f out
+    : >out
     # A terminal wide enough for the line: Wine breaks it at the last column.
     command="stty cols 500; $(printf '%q ' "${program[@]}" "${@:2}")$redirect"
     if script --version 2>/dev/null | grep -q util-linux; then
@@ -134,7 +132,6 @@ on_terminal() {
     fi
     # What the terminal shows, without Wine's cursor controls and carriage returns.
     sed "s/$(printf '\033')\\[[0-9;?]*[a-zA-Z]//g; s/$(printf '\r')//g" terminal >shown
-    [ -e out ] || : >out
     same shown want-shown "the terminal" && same out want "the file"
 }
 
@@ -168,10 +165,9 @@ stdout_to() {
 }
 to_fd() { "${program[@]}" "${@:2}" >&"$1"; }
 
-# traced NAME [,CALL...]: the program counts NAME under strace (where it sees the program's own calls, not an
-# emulator's), which traces opens, closes and the CALLs; the file calls gets those made on the descriptor that
-# the open of NAME returned, to its close (a number can be used again after), each after the count of every
-# close in the run up to it.
+# traced NAME [,CALL...]: the program counts NAME under strace (seeing its own calls, not an emulator's), tracing
+# opens, closes and CALLs; calls gets those on the descriptor the open of NAME returned, up to its close (a number
+# can be used again after), each after the count of every close in the run up to it.
 traced() {
     command -v strace >/dev/null || skip "strace is not installed"
     [ "${#program[@]}" = 1 ] || skip "the program runs under an emulator, whose calls strace would see"
@@ -207,9 +203,9 @@ close_fails() {
     outcome 255 strace -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when="$nth" "${program[@]}" "$2"
 }
 
-# as_written EXAMPLES OUTPUT: the lines EXAMPLES, as a user copies them, run by bash with the program on PATH as
-# dcdcount, print OUTPUT (a /dev/fd/N in it reads /dev/fd/N), in a folder holding two trajectories and a text
-# file named .dcd in samples/, one trajectory beside them, and a tree of runs, one of them not DCD.
+# as_written EXAMPLES OUTPUT: EXAMPLES, as a user copies them, run by bash with the program on PATH as dcdcount,
+# print OUTPUT (/dev/fd/N for any /dev/fd/), in a folder holding two trajectories and a text file named .dcd in
+# samples/, one trajectory beside them, and a tree of runs, one of them not DCD.
 as_written() {
     posix_only "a POSIX shell's examples"
     mkdir -p examples/bin examples/samples examples/runs/1 examples/runs/2

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
 #include <unistd.h>
 
 namespace {
@@ -52,9 +51,7 @@ Expected expected_verdict(const std::uint8_t* data, std::size_t size)
 
 void require(bool holds)
 {
-    if (!holds) {
-        std::abort();
-    }
+    if (!holds) std::abort();
 }
 
 void check(const DcdHeaderVerdict& got, const DcdHeaderVerdict& want)

@@ -1,7 +1,6 @@
 #include "dcd_header.hpp"
 
 #include <gtest/gtest.h>
-
 #include <cstdio>
 #include <vector>
 
