@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# What a distribution's flags give the compiler: configures this source in a
-# scratch folder for each row (a build type, CXXFLAGS, a compiler, and a
-# configure again with other flags) and reads the command that compiles
-# app/count_frames.cpp. A distribution's optimisation level and its
-# _FORTIFY_SOURCE level stand as given, also where the compiler itself
-# fortifies when optimising (as Ubuntu 24.04's gcc does, at level 3) and in a
-# build folder configured again; the build adds -D_FORTIFY_SOURCE=2 (with
-# glibc) only where nothing chose a level.
-#
+# What a distribution's flags give the compiler: for each row, configures this source in a scratch folder and
+# reads the command that compiles app/count_frames.cpp. A distribution's optimisation and _FORTIFY_SOURCE levels
+# stand as given, also where the compiler fortifies by itself when optimising (as Ubuntu 24.04's gcc does, at
+# level 3) and in a build folder configured again; the build adds -D_FORTIFY_SOURCE=2 (with glibc) only where
+# nothing chose a level.
 # usage: tests/check_flags.sh CMAKE GENERATOR BUILD-PROGRAM SOURCE CXX LIBC
 set -u
 cmake=$1 generator=$2 make=$3 source=$4 cxx=$5 libc=${6-}
@@ -15,8 +11,6 @@ cmake=$1 generator=$2 make=$3 source=$4 cxx=$5 libc=${6-}
 export PATH="${cxx%/*}:$PATH"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-# A compiler that fortifies at level 3 by itself, only when optimising.
 cat >"$work/fortifying-c++" <<EOF
 #!/bin/sh
 case " \$* " in
@@ -28,27 +22,18 @@ chmod +x "$work/fortifying-c++"
 ours=-D_FORTIFY_SOURCE=2
 [ "$libc" = gnu ] || ours=
 
-failed=0
-# configure FOLDER COMPILER BUILD-TYPE CXXFLAGS [ARG...]
-configure() {
-    local folder=$1 compiler=$2 type=$3 flags=$4
-    shift 4
-    CXXFLAGS=$flags "$cmake" -G "$generator" -DCMAKE_MAKE_PROGRAM="$make" -S "$source" -B "$folder" \
-        -DCMAKE_CXX_COMPILER="$compiler" \
-        -DCMAKE_BUILD_TYPE="$type" -DBUILD_TESTING=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >"$folder.log" 2>&1 ||
-        { cat "$folder.log"; return 1; }
-}
-row=0
+failed=0 row=0
 # Each row: compiler|build type|CXXFLAGS|then configured again with|in the command|not in it
 while IFS='|' read -r compiler type flags again wanted unwanted; do
     row=$((row + 1))
-    folder=$work/$row
     [ "$compiler" = fortifying ] && compiler=$work/fortifying-c++ || compiler=$cxx
-    configure "$folder" "$compiler" "$type" "$flags" || { failed=1; continue; }
-    if [ -n "$again" ]; then
-        configure "$folder" "$compiler" "$type" "$flags" "$again" || { failed=1; continue; }
-    fi
-    command=$(grep -m1 '"command": .*app/count_frames\.cpp' "$folder/compile_commands.json")
+    for extra in "" ${again:+"$again"}; do
+        CXXFLAGS=$flags "$cmake" -G "$generator" -DCMAKE_MAKE_PROGRAM="$make" -S "$source" -B "$work/$row" \
+            -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE="$type" -DBUILD_TESTING=OFF \
+            -DCMAKE_EXPORT_COMPILE_COMMANDS=ON ${extra:+"$extra"} >"$work/$row.log" 2>&1 ||
+            { cat "$work/$row.log"; failed=1; continue 2; }
+    done
+    command=$(grep -m1 '"command": .*app/count_frames\.cpp' "$work/$row/compile_commands.json")
     echo "build type '$type', CXXFLAGS '$flags', compiler ${compiler##*/}${again:+, then $again}: $command"
     if [[ $command != *"$wanted"* || $command == *"$unwanted"* ]]; then
         echo "FAIL: want '$wanted' and no '$unwanted' in the compiler's flags"

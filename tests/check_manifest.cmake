@@ -1,9 +1,7 @@
 # cmake -D OBJDUMP=... -D PROGRAM=dcdcount.exe -P check_manifest.cmake
-# Fails unless the program carries its application manifest as resource 1 of
-# type RT_MANIFEST (24), declaring long paths, the rights of whoever runs it
-# and the supported systems, each in the namespace where Windows looks for it
-# (a setting in another namespace is silently ignored), and leaving the ANSI
-# code page as it is.
+# Fails unless the program carries its application manifest as resource 1 of type RT_MANIFEST (24), declaring long
+# paths, the rights of whoever runs it and the supported systems, each in the namespace where Windows looks for it
+# (a setting in another namespace is silently ignored), and leaving the ANSI code page as it is.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
 if(NOT dump MATCHES "Entry: ID: 0x000018,[^\n]*\n([^\n]*Table:[^\n]*\n)?[^\n]*Entry: ID: 0x000001,")
     message(FATAL_ERROR "${PROGRAM}: no resource 1 of type RT_MANIFEST")
@@ -11,8 +9,8 @@ endif()
 file(STRINGS ${PROGRAM} manifest REGEX "<")
 string(JOIN "\n" manifest ${manifest})
 
-# ELEMENT NAMESPACE WANTED: the element, named with the prefix it is given, in
-# the namespace its prefix (or, without one, the nearest default) is bound to.
+# ELEMENT NAMESPACE WANTED: the element, named with the prefix it is given, in the namespace its prefix (or,
+# without one, the nearest default) is bound to, holding WANTED.
 set(settings
     "assembly            urn:schemas-microsoft-com:asm.v1                        manifestVersion=\"1.0\""
     "trustInfo           urn:schemas-microsoft-com:asm.v3                        <security>"
@@ -22,14 +20,14 @@ set(settings
     "longPathAware       http://schemas.microsoft.com/SMI/2016/WindowsSettings   >true<")
 foreach(row IN LISTS settings)
     string(REGEX MATCHALL "[^ ]+" row "${row}")
-    list(GET row 0 element)
-    list(GET row 1 namespace)
-    list(GET row 2 wanted)
-    # The element's start with its prefix, if any, then what it must hold.
+    list(POP_FRONT row element namespace wanted)
     if(NOT manifest MATCHES "<(([A-Za-z0-9]+):)?${element}[ >/]")
         message(FATAL_ERROR "${PROGRAM}: the manifest has no ${element}")
     endif()
-    set(prefix "${CMAKE_MATCH_2}")
+    set(binding "xmlns=\"([^\"]*)\"")
+    if(CMAKE_MATCH_2)
+        set(binding "xmlns:${CMAKE_MATCH_2}=\"([^\"]*)\"")
+    endif()
     string(FIND "${manifest}" "${CMAKE_MATCH_0}" start)
     string(SUBSTRING "${manifest}" 0 ${start} before)
     string(SUBSTRING "${manifest}" ${start} -1 after)
@@ -37,15 +35,9 @@ foreach(row IN LISTS settings)
     if(at EQUAL -1)
         message(FATAL_ERROR "${PROGRAM}: the manifest's ${element} lacks ${wanted}")
     endif()
-    # The binding in force there: the last one opened up to and including the
-    # element's own start tag. (The manifest's elements nest without siblings
-    # that bind the same prefix, so the last binding before is the one in scope.)
+    # The binding in force: the last one opened up to and including the element's own start tag (its elements
+    # nest without siblings that bind the same prefix).
     string(REGEX MATCH "^[^>]*>" own "${after}")
-    if(prefix)
-        set(binding "xmlns:${prefix}=\"([^\"]*)\"")
-    else()
-        set(binding "xmlns=\"([^\"]*)\"")
-    endif()
     string(REGEX MATCHALL "${binding}" bindings "${before}${own}")
     list(POP_BACK bindings last)
     if(NOT last MATCHES "^${binding}$" OR NOT CMAKE_MATCH_1 STREQUAL namespace)

@@ -1,31 +1,24 @@
 # cmake -D SOURCE=... -P check_messages.cmake
-# Fails unless every text that tells users what dcdcount is and prints says
-# what the source says:
-# - README, the manual page, USAGE.txt of the Windows zips and the packages'
-#   description give the three lines as app/count_frames.cpp prints them,
-#   the exit status, 0, or -1 when closing the file fails, and the bytes read
-#   as dcd/dcd_header.cpp reads them: twelve, sixteen with 8-byte record
-#   markers; README's table gives each line with its exit status, 0;
-# - README's install table has an RPM of each released Linux target's
-#   processor, and doc/building.md's presets table a row of each preset;
-# - doc/changelog's items fit in 80 columns, as Debian's tools want.
-# Each text is compared in lower case, with troff's quotes, fonts and escapes
-# taken out and lines joined, so that `.IB file " contains " n " frames."`
-# reads "file contains n frames.".
-function(fail)
-    string(JOIN "" message ${ARGN})
-    message(FATAL_ERROR "${message}")
-endfunction()
+# Fails unless what users read says what the source says: README, the manual page, USAGE.txt of the Windows zips
+# and the packages' description give the three lines as app/count_frames.cpp prints them, the exit status (0, or
+# -1 when closing the file fails) and the bytes read as dcd/dcd_header.cpp reads them, and README's table each line
+# with exit status 0; README's install table has an RPM of each released Linux target's processor, doc/building.md
+# a row of each preset; doc/changelog's items fit in 80 columns, as Debian's tools want. Texts are compared in lower
+# case, troff's quotes, fonts and escapes taken out and lines joined: `.IB file " contains " n " frames."` reads
+# "file contains n frames.".
 
 file(READ ${SOURCE}/app/count_frames.cpp program)
 string(REGEX MATCHALL "print_line\\(name, \"[^\"]*\"\\)" lines "${program}")
 string(REGEX MATCH "\" contains %\" PRId32 \" frames\\.\"" count "${program}")
 list(LENGTH lines found)
 if(NOT found EQUAL 2 OR NOT count)
-    fail("app/count_frames.cpp: not the three lines this check knows how to read")
+    message(FATAL_ERROR "app/count_frames.cpp: not the three lines this check knows how to read")
 endif()
 list(TRANSFORM lines REPLACE "print_line\\(name, \"([^\"]*)\"\\)" "file\\1")
 list(APPEND lines "file contains n frames.")
+# As the texts are compared: in lower case, and as regular expressions.
+list(TRANSFORM lines TOLOWER OUTPUT_VARIABLE said)
+list(TRANSFORM said REPLACE "([.*+?^$()|[\\\\{}]|\\])" "\\\\\\1")
 file(READ ${SOURCE}/dcd/dcd_header.cpp probe)
 set(words zero one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen sixteen)
 foreach(size IN ITEMS header_size long_header_size)
@@ -40,17 +33,10 @@ foreach(text IN ITEMS README.md doc/dcdcount.1 doc/usage.txt doc/description.txt
     string(REPLACE "\"" "" content "${content}")
     string(REPLACE "\\-" "-" content "${content}")
     string(REGEX REPLACE "[ \n]+" " " content "${content}")
-    foreach(line IN LISTS lines)
-        string(TOLOWER "${line}" line)
-        string(FIND "${content}" "${line}" at)
-        if(at LESS 0)
-            fail("${text} does not give the line the program prints: '${line}'")
-        endif()
-    endforeach()
-    foreach(line IN ITEMS "exit status[^.]*0" "-1\\)? when closing"
+    foreach(line IN LISTS said ITEMS "exit status[^.]*0" "-1\\)? when closing"
             "first ${header_size} bytes of [^(]*\\(${long_header_size} where [a-z]+ header has 8-byte record markers")
         if(NOT content MATCHES "${line}")
-            fail("${text} does not say what the program does: '${line}'")
+            message(FATAL_ERROR "${text} does not say what the program does: '${line}'")
         endif()
     endforeach()
 endforeach()
@@ -60,7 +46,7 @@ foreach(line IN LISTS lines)
     string(REPLACE " n " " N " line "${line}")
     string(FIND "${readme}" "| `${line}` | 0 |" at)
     if(at LESS 0)
-        fail("README.md's table does not give `${line}` with exit status 0")
+        message(FATAL_ERROR "README.md's table does not give `${line}` with exit status 0")
     endif()
 endforeach()
 
@@ -77,7 +63,7 @@ foreach(index RANGE ${last})
     if(NOT hidden)
         string(FIND "${building}" "\n| `${name}` |" at)
         if(at LESS 0)
-            fail("doc/building.md's presets table has no row of the preset ${name}")
+            message(FATAL_ERROR "doc/building.md's presets table has no row of the preset ${name}")
         endif()
     endif()
     string(REPLACE "\${sourceDir}" "${SOURCE}" toolchain "${toolchain}")
@@ -87,17 +73,14 @@ foreach(index RANGE ${last})
         set(rpm "`dcdcount-*-1.${CMAKE_MATCH_1}.rpm`")
         string(FIND "${readme}" "${rpm}" at)
         if(settings MATCHES "\nset\\(DCDCOUNT_RELEASED ON\\)" AND at LESS 0)
-            fail("README.md's install table has no ${rpm} of the preset ${name}")
+            message(FATAL_ERROR "README.md's install table has no ${rpm} of the preset ${name}")
         endif()
     endif()
 endforeach()
 
-file(STRINGS ${SOURCE}/doc/changelog items REGEX "^  ")
-foreach(item IN LISTS items)
-    string(LENGTH "${item}" length)
-    if(length GREATER 80)
-        fail("doc/changelog: a line of ${length} columns, more than 80: ${item}")
-    endif()
-endforeach()
-message(STATUS "README, the manual page, USAGE.txt, the description, doc/building.md and doc/changelog "
-    "say what the program and the presets say")
+string(REPEAT "." 79 more)
+file(STRINGS ${SOURCE}/doc/changelog long REGEX "^  ${more}")
+if(long)
+    message(FATAL_ERROR "doc/changelog: items of more than 80 columns: ${long}")
+endif()
+message(STATUS "README, the manual page, USAGE.txt, the description, doc/building.md and doc/changelog agree")

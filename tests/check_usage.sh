@@ -1,19 +1,12 @@
 #!/usr/bin/env bash
-# Runs the Command Prompt examples of doc/usage.txt (USAGE.txt in the Windows
-# zips) as written, under Wine's cmd, in a folder whose trajectories have
-# names with spaces, and checks that each file gives its count: a loop that
-# split names at spaces would give "my is not a valid file name." instead.
-# Then each again from a batch file, written as its sentence on batch files
-# says.
-#
-# usage: check_usage.sh SOURCE COMMAND...
-#   SOURCE    the source folder
-#   COMMAND   how to start a Windows program (env ... wine), then dcdcount.exe
+# Runs the Command Prompt examples of doc/usage.txt (USAGE.txt in the Windows zips) as written under Wine's cmd,
+# typed and then from a batch file written as its sentence on batch files says, in a folder of trajectories whose
+# names hold spaces: each must give its file's count (a loop that split names would give "my is not a valid ...").
+# usage: check_usage.sh SOURCE COMMAND...   (SOURCE: the source folder; COMMAND: how to start a Windows program,
+#        such as env ... wine, then dcdcount.exe)
 set -u
-source=$1
-shift
-program=${!#}
-wine=("${@:1:$#-1}")
+source=$1 program=${!#}
+wine=("${@:2:$#-2}")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -29,28 +22,22 @@ batch=$(sed -n 's/^In a batch file, write \([^ ]*\) for \([^ ]*\)\.$/\1 \2/p' "$
 [ -n "$batch" ] || { echo "FAIL: doc/usage.txt says nothing of batch files"; exit 1; }
 failed=0
 while IFS= read -r example; do
-    case $example in
-    *'for /r runs '*) wanted=$'a b.dcd\nlast run.dcd' ;;
-    *) wanted=$'my run.dcd\nrun1.dcd' ;;
-    esac
-    # Typed at the prompt of cmd, as a user does (cmd /c would take the line
-    # as Wine quotes an argument, not as typed); then run from a batch file.
-    # What each line names, without the prompt and the folder before the name.
+    wanted=$'my run.dcd\nrun1.dcd'
+    [[ $example != *'for /r runs '* ]] || wanted=$'a b.dcd\nlast run.dcd'
     printf '@echo off\r\n%s\r\n' "${example//${batch#* }/${batch% *}}" >run.bat
     for how in typed batch; do
+        # Typed at cmd's prompt, as a user does (cmd /c would take the line as Wine quotes an argument).
         if [ "$how" = typed ]; then
             printf '%s\r\nexit\r\n' "$example" | "${wine[@]}" cmd
         else
             "${wine[@]}" cmd /c run.bat </dev/null
         fi 2>/dev/null | tr -d '\r' >got
+        # What each line names, without the prompt and the folder before the name.
         got=$(sed -n 's/.*[\\>]//; s/ contains 300 frames\.$//p; / is not a valid /p' got | LC_ALL=C sort)
-        if [ "$got" = "$wanted" ]; then
-            echo "as written, $how: $example"
-        else
-            echo "FAIL: as written, $how, '$example' gave:"
-            cat got
-            failed=1
-        fi
+        [ "$got" = "$wanted" ] && echo "as written, $how: $example" && continue
+        echo "FAIL: as written, $how, '$example' gave:"
+        cat got
+        failed=1
     done
 done < <(sed -n 's/^  \(for .*\)$/\1/p' "$source/doc/usage.txt")
 exit "$failed"

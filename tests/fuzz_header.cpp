@@ -1,26 +1,21 @@
-// libFuzzer target: the header decision and the stream layer around it, fed
-// byte strings of every length. Each verdict is checked against the rule as
-// stated below, written apart from the probe's own code.
+// libFuzzer target: the header decision and the stream layer around it, fed byte strings of every length. Each
+// verdict is checked against the rule as stated below, written apart from the probe's own code.
 #include "dcd_header.hpp"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
 #include <unistd.h>
 
 namespace {
 
-// The rule, and how many bytes of the file the header takes. The header's
-// first record is framed by its length, 84, in markers of 8 or 4 bytes.
-// 8 bytes: bytes 0-7 are 54 00 00 00 00 00 00 00 (little-endian) or
-// 00 00 00 00 00 00 00 54 (big-endian), bytes 8-11 are CORD or VELD, and the
-// count is bytes 12-15; fewer than sixteen bytes is not DCD. Otherwise 4
-// bytes: 54 00 00 00 opens a little-endian header, 00 00 00 54 a big-endian
-// one, and the count is bytes 8-11; fewer than twelve bytes, or any other
-// start, is not DCD. The count is a two's complement 32-bit number in the
-// header's byte order.
+// The rule, and how many bytes of the file the header takes. Its first record is framed by its length, 84, in
+// markers of 8 or 4 bytes. 8 bytes: bytes 0-7 are 54 00 00 00 00 00 00 00 (little-endian) or 00 00 00 00 00 00 00
+// 54 (big-endian), bytes 8-11 are CORD or VELD, and the count is bytes 12-15; fewer than sixteen bytes is not DCD.
+// Otherwise 4 bytes: 54 00 00 00 opens a little-endian header, 00 00 00 54 a big-endian one, and the count is
+// bytes 8-11; fewer than twelve bytes, or any other start, is not DCD. The count is a two's complement 32-bit
+// number in the header's byte order.
 struct Expected {
     DcdHeaderVerdict verdict;
     std::size_t length;
@@ -50,16 +45,13 @@ Expected expected_verdict(const std::uint8_t* data, std::size_t size)
     if (count >= (std::int64_t{1} << 31)) {
         count -= std::int64_t{1} << 32;
     }
-    return {{is_little ? DcdHeaderKind::LittleEndian : DcdHeaderKind::BigEndian,
-             static_cast<std::int32_t>(count)},
+    return {{is_little ? DcdHeaderKind::LittleEndian : DcdHeaderKind::BigEndian, static_cast<std::int32_t>(count)},
             length};
 }
 
 void require(bool holds)
 {
-    if (!holds) {
-        std::abort();
-    }
+    if (!holds) std::abort();
 }
 
 void check(const DcdHeaderVerdict& got, const DcdHeaderVerdict& want)
@@ -68,10 +60,8 @@ void check(const DcdHeaderVerdict& got, const DcdHeaderVerdict& want)
     require(want.kind == DcdHeaderKind::NotDcd || got.frame_count == want.frame_count);
 }
 
-// Probes `stream` and checks the verdict, and that the stream is left right
-// after the header.
-void check_probe(std::FILE* stream, const std::uint8_t* data, std::size_t size,
-                 const Expected& want)
+// Probes `stream` and checks the verdict, and that the stream is left right after the header.
+void check_probe(std::FILE* stream, const std::uint8_t* data, std::size_t size, const Expected& want)
 {
     require(stream != nullptr);
     check(probe_dcd_header(stream), want.verdict);

@@ -1,7 +1,6 @@
 #include "dcd_header.hpp"
 
 #include <gtest/gtest.h>
-
 #include <cstdio>
 #include <vector>
 
@@ -52,18 +51,12 @@ const std::vector<ProbeCase> probe_cases = {
     {"marker only", {0x54, 0, 0, 0}, NotDcd, 0},
     {"no count", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D'}, NotDcd, 0},
     {"count cut short", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd, 0},
-    // 8-byte record markers: bytes 0-7 are 84 as a 64-bit integer, then the
-    // tag, then the count.
-    {"8-byte LE CORD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0, 0xAB}, LE,
-     300, 16},
-    {"8-byte BE CORD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C, 0xAB}, BE,
-     300, 16},
-    {"8-byte LE VELD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'V', 'E', 'L', 'D', 0xFF, 0xFF, 0xFF, 0xFF}, LE,
-     -1, 16},
-    {"8-byte BE VELD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'V', 'E', 'L', 'D', 0x80, 0, 0, 0}, BE, INT32_MIN,
-     16},
-    {"8-byte count cut short", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd,
-     0, 16},
+    // 8-byte record markers: bytes 0-7 are 84 as a 64-bit integer, then the tag, then the count.
+    {"8-byte LE CORD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0, 0xAB}, LE, 300, 16},
+    {"8-byte BE CORD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C, 0xAB}, BE, 300, 16},
+    {"8-byte LE VELD", {0x54, 0, 0, 0, 0, 0, 0, 0, 'V', 'E', 'L', 'D', 0xFF, 0xFF, 0xFF, 0xFF}, LE, -1, 16},
+    {"8-byte BE VELD", {0, 0, 0, 0, 0, 0, 0, 0x54, 'V', 'E', 'L', 'D', 0x80, 0, 0, 0}, BE, INT32_MIN, 16},
+    {"8-byte count cut short", {0x54, 0, 0, 0, 0, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0}, NotDcd, 0, 16},
     {"8-byte, no count", {0, 0, 0, 0, 0, 0, 0, 0x54, 'V', 'E', 'L', 'D'}, NotDcd, 0},
     {"8-byte BE, no tag", {0, 0, 0, 0, 0, 0, 0, 0x54, 'A', 'B', 'C', 'D', 0, 0, 0x01, 0x2C}, NotDcd, 0},
     // 4-byte markers, whatever bytes 4-7 hold, unless a tag follows 8 marker bytes.
@@ -81,10 +74,11 @@ void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
     }
 }
 
-// Probes `stream`, which delivers the case's bytes, checks the verdict and
-// that the stream is left right after the count, and closes it.
-void expect_probe(const ProbeCase& c, std::FILE* stream)
+// Probes `stream`, which delivers the case's bytes, checks the verdict and that the stream is left right after
+// the count, and closes it.
+void expect_probe(const ProbeCase& c, std::FILE* stream, const char* kind)
 {
+    SCOPED_TRACE(kind);
     ASSERT_NE(stream, nullptr);
     expect_verdict(c, probe_dcd_header(stream));
     EXPECT_EQ(std::fgetc(stream), c.bytes.size() > c.consumed ? c.bytes[c.consumed] : EOF);
@@ -107,48 +101,30 @@ std::FILE* pipe_delivering(const Bytes& bytes)
 #endif
 }
 
-TEST(DcdHeader, BytesDecideTheVerdict)
-{
-    for (const ProbeCase& c : probe_cases) {
-        SCOPED_TRACE(c.what);
-        expect_verdict(c, classify_dcd_header(c.bytes));
-    }
-}
-
-TEST(DcdHeader, RegularFileGivesTheSameVerdict)
+// The bytes decide the verdict, and a regular file and a pipe give the same: a stream that cannot seek (a pipe, a
+// FIFO, /dev/fd/N from a decompressor) must not have bytes 4-7 taken for the count.
+TEST(DcdHeader, BytesFilesAndPipesGiveTheVerdict)
 {
     const char* path = "probe_test_case.bin";
     for (const ProbeCase& c : probe_cases) {
         SCOPED_TRACE(c.what);
+        expect_verdict(c, classify_dcd_header(c.bytes));
         std::FILE* out = std::fopen(path, "wb");
         ASSERT_NE(out, nullptr);
         std::fwrite(c.bytes.data(), 1, c.bytes.size(), out);
         ASSERT_EQ(std::fclose(out), 0);
-
-        expect_probe(c, std::fopen(path, "rb"));
+        expect_probe(c, std::fopen(path, "rb"), "a regular file");
+        expect_probe(c, pipe_delivering(c.bytes), "a pipe");
     }
     std::remove(path);
 }
 
-// A stream that cannot seek (a pipe, a FIFO, /dev/fd/N from a decompressor)
-// must not have bytes 4-7 taken for the count.
-TEST(DcdHeader, PipeGivesTheSameVerdict)
-{
-    for (const ProbeCase& c : probe_cases) {
-        SCOPED_TRACE(c.what);
-        expect_probe(c, pipe_delivering(c.bytes));
-    }
-}
-
 #ifdef _WIN32
-// A name for a file or a pipe is never written with a look-alike, except in
-// the code pages where Windows refuses to be told so.
+// A name for a file or a pipe is never written with a look-alike, except in the code pages where Windows refuses
+// to be told so.
 TEST(WindowsHost, NarrowNameFlagsFollowTheCodePage)
 {
-    const struct {
-        UINT code_page;
-        DWORD flags;
-    } rows[] = {
+    const struct { UINT code_page; DWORD flags; } rows[] = {
         {65001, 0},                     // UTF-8
         {54936, 0},                     // GB18030
         {1252, WC_NO_BEST_FIT_CHARS},   // Western European

@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# 32-bit Wine for the 32-bit Windows tests, from a Debian root of its own,
-# where the host cannot install wine32 (its archive's i386 side mid-sync, or
-# behind the 64-bit security updates). The root comes from the main archive
-# alone, whose amd64 and i386 sides agree, is made once, outside the source
-# tree, and changes no package of the host. Wine runs in it through a mount
-# namespace: the root is seen through an overlay (so it is never written),
-# with /proc, /dev, /tmp and the given folders of the host at their own paths.
-#
-# usage: tests/wine32-root.sh make ROOT
-#            makes the root (needs mmdebstrap, and root or user namespaces)
+# 32-bit Wine for the 32-bit Windows tests, from a Debian root of its own, where the host cannot install wine32
+# (its archive's i386 side mid-sync, or behind the 64-bit security updates). The root comes from the main archive
+# alone, whose amd64 and i386 sides agree, is made once, outside the source tree, and changes no package of the
+# host. Wine runs in it through a mount namespace: the root seen through an overlay (so never written), with /proc,
+# /dev, /tmp and the given folders of the host at their own paths.
+# usage: tests/wine32-root.sh make ROOT   (needs mmdebstrap, and root or user namespaces)
 #        tests/wine32-root.sh run ROOT FOLDER... -- COMMAND [ARG...]
-#            runs COMMAND in the root (its /usr/lib/wine/wine, or wineserver)
-#            in the current folder, with each FOLDER of the host bound in
+#            runs COMMAND (its /usr/lib/wine/wine, or wineserver) in the current folder, each FOLDER bound in
 set -euo pipefail
 what=$1 root=$2
 shift 2
 
 case $what in
 make)
-    # The main archive of this host's own sources and its release, in either
-    # format: the first source that serves the release itself.
+    # The main archive of this host's own sources, in either format: the first that serves its release itself.
     . /etc/os-release
     suite=${VERSION_CODENAME:?no release name in /etc/os-release}
     uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
@@ -38,13 +32,9 @@ make)
     mv "$root.new" "$root"
     ;;
 run)
-    folders=()
-    while [ "$1" != -- ]; do folders+=("$1"); shift; done
-    shift
     as_root=()
     [ "$(id -u)" = 0 ] || as_root=(--user --map-root-user)
-    # The overlay's mount point and its writable layer, in a folder beside the
-    # root: each namespace mounts its own there.
+    # The overlay's mount point and its writable layer, beside the root: each namespace mounts its own there.
     view=$root.view
     mkdir -p "$view"
     exec unshare "${as_root[@]}" --mount --propagation private bash -c '
@@ -63,7 +53,7 @@ run)
         done
         shift
         cd "$view/root" && exec chroot . bash -c "cd \"\$0\" && exec \"\$@\"" "$here" "$@"' \
-        bash "$root" "$view" "$PWD" "${folders[@]}" -- "$@"
+        bash "$root" "$view" "$PWD" "$@"
     ;;
 *)
     echo "usage: $0 make ROOT | run ROOT FOLDER... -- COMMAND..." >&2
