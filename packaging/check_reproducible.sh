@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Makes the release twice from the same source and compares the two
-# SHA256SUMS, so every file of it byte for byte: here (packaging/release.sh,
-# with the presets' build folders as they are), and in a fresh clone
-# elsewhere: on tmpfs where there is one (so that a folder's files are listed
-# in another order), with every file modified later, under umask 077, in
-# another time zone, by another user (nobody) on a host of another name (both
-# when this runs as root), and with no SOURCE_DATE_EPOCH in the environment.
-# The programs of the released builds' folders are compared too, byte for
-# byte, as a user who builds a preset gets them. A release that lacks the
-# packages of a preset whose toolchain file says the release ships it is
-# refused: two releases that lack the same things are not reproducible.
+# Makes the release twice and compares the two SHA256SUMS: here, and in a fresh
+# clone on tmpfs where there is one (a folder's files listed in another order),
+# its files modified later, under umask 077, in another time zone, and as root
+# by nobody on a host of another name. The released builds' programs are
+# compared too. A release lacking a released preset's packages is refused:
+# two releases that lack the same things are not reproducible.
 #
 # usage: packaging/check_reproducible.sh   (needs what release.sh needs)
 set -euo pipefail
@@ -24,8 +19,6 @@ TZ=UTC packaging/release.sh >/dev/null
 
 git clone -q --no-hardlinks . "$second"
 find "$second" -path "$second/.git" -prune -o -exec touch -h -d tomorrow {} +
-# As root: the second release by nobody, in a namespace of its own whose host
-# name is another.
 elsewhere=()
 if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null &&
     unshare --uts true 2>/dev/null; then
@@ -39,9 +32,6 @@ fi
     >"$fast/second.log" 2>&1 || { echo "FAIL: the second release failed:"; cat "$fast/second.log"; exit 1; }
 
 failed=0
-# Each released preset's packages (its toolchain file says the release ships
-# it): a .zip and a wheel for Windows; a .deb, an RPM, a tarball and a wheel
-# for Linux; and the source.
 linux=0 windows=0
 for toolchain in $(sed -n 's|.*"toolchainFile": "${sourceDir}/\(.*\)".*|\1|p' CMakePresets.json); do
     grep -qx 'set(DCDCOUNT_RELEASED ON)' "$toolchain" || continue
@@ -55,7 +45,6 @@ for kind in '\.deb$':$linux '\.rpm$':$linux '-linux-[^ ]*\.tar\.gz$':$linux '\.z
         failed=1
     }
 done
-# The programs in the released builds' folders, as a user building a preset gets them.
 for env in build/*/packaging.env; do
     grep -qx 'released=ON' "$env" || continue
     for program in "${env%/*}"/dcdcount "${env%/*}"/dcdcount.exe; do
