@@ -10,6 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
 
 fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$fast"' EXIT
@@ -31,7 +33,6 @@ fi
 (cd "$second" && umask 077 && TZ=Asia/Tokyo ${elsewhere[@]+"${elsewhere[@]}"} packaging/release.sh) \
     >"$fast/second.log" 2>&1 || { echo "FAIL: the second release failed:"; cat "$fast/second.log"; exit 1; }
 
-failed=0
 linux=0 windows=0
 for toolchain in $(sed -n 's|.*"toolchainFile": "${sourceDir}/\(.*\)".*|\1|p' CMakePresets.json); do
     grep -qx 'set(DCDCOUNT_RELEASED ON)' "$toolchain" || continue
@@ -40,17 +41,14 @@ done
 for kind in '\.deb$':$linux '\.rpm$':$linux '-linux-[^ ]*\.tar\.gz$':$linux '\.zip$':$windows \
     '\.whl$':$((linux + windows)) '  dcdcount-[0-9.]*\.tar\.gz$':1; do
     found=$(grep -c -- "${kind%:*}" dist/SHA256SUMS || true)
-    [ "$found" = "${kind##*:}" ] || {
-        echo "FAIL: the release has $found files matching ${kind%:*}, not ${kind##*:}, as the released presets give"
-        failed=1
-    }
+    [ "$found" = "${kind##*:}" ] ||
+        fail "the release has $found files matching ${kind%:*}, not ${kind##*:}, as the released presets give"
 done
 for env in build/*/packaging.env; do
     grep -qx 'released=ON' "$env" || continue
     for program in "${env%/*}"/dcdcount "${env%/*}"/dcdcount.exe; do
         [ -f "$program" ] || continue
-        cmp -s "$program" "$second/$program" ||
-            { echo "FAIL: $program is not the same program when built again elsewhere"; failed=1; }
+        cmp -s "$program" "$second/$program" || fail "$program is not the same program when built again elsewhere"
     done
 done
 
@@ -58,9 +56,8 @@ cat dist/SHA256SUMS
 if cmp -s dist/SHA256SUMS "$second/dist/SHA256SUMS"; then
     echo "reproducible: the release made again elsewhere has the same SHA256SUMS"
 else
-    echo "FAIL: the release made again elsewhere differs, in:"
+    fail "the release made again elsewhere differs, in:"
     diff dist/SHA256SUMS "$second/dist/SHA256SUMS" | sed -n 's/^> [0-9a-f]*  /  /p'
-    failed=1
 fi
 [ "$failed" = 0 ] && echo "reproducible: so are the programs of the released builds' folders"
 exit "$failed"

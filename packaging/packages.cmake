@@ -4,8 +4,6 @@
 set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 # The source package leaves out what builds and releases leave in the tree.
 # (CPack reads these regular expressions from a file: each backslash doubled once more.)
