@@ -16,8 +16,9 @@ fail() { echo "FAIL: $*"; failed=1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # In a mount namespace of its own the rest of the file system is read-only, so
-# a write anywhere else fails the release, whatever other processes write; its
-# home is an empty folder, so that what the user's home holds (~/.rpmdb) hides no write.
+# a write anywhere else fails the release, whatever other processes write. Its
+# home is an empty folder it may write, which must stay empty: rpmbuild goes on
+# where it cannot make its database there.
 as_root=()
 [ "$(id -u)" = 0 ] || as_root=(--user --map-root-user)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/dcdcount
@@ -27,12 +28,13 @@ chmod 1777 build/tmp
 # shellcheck disable=SC2016 # expanded by the namespace's bash
 if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
     unshare "${as_root[@]}" --mount --propagation private bash -c '
-        mount --bind "$0" "$0" && mount --bind "$1" "$1" && mount -o remount,bind,ro / &&
+        mount --bind "$0" "$0" && mount --bind "$1" "$1" && mount --bind "$2" "$2" && mount -o remount,bind,ro / &&
             cd "$0" && TMPDIR=$0/build/tmp HOME=$2 XDG_CACHE_HOME=${1%/dcdcount} exec packaging/release.sh' \
         "$PWD" "$cache" "$work/home" >"$work/release.log" 2>&1 ||
         { cat "$work/release.log"
           fail "the release failed where only the source folder and the builds' cache can be written"; exit 1; }
     cat "$work/release.log"
+    [ -z "$(ls -A "$work/home")" ] || fail "the release wrote in its home: $(ls -A "$work/home")"
 else
     echo "note: no mount namespace here: the release is not kept from writing outside the source folder"
     packaging/release.sh
