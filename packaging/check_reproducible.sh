@@ -52,6 +52,8 @@ for env in build/*/packaging.env; do
     done
 done
 
+unreadable=$(find "$second/dist" -type f ! -perm -444)
+[ -z "$unreadable" ] || fail "the release made under umask 077 has files not readable by all: $unreadable"
 cat dist/SHA256SUMS
 if cmp -s dist/SHA256SUMS "$second/dist/SHA256SUMS"; then
     echo "reproducible: the release made again elsewhere has the same SHA256SUMS"

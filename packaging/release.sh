@@ -44,7 +44,9 @@ for preset in $(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'
 done
 [ ${#presets[@]} -gt 0 ] || die "no preset's toolchain file says set(DCDCOUNT_RELEASED ON)"
 
-# The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it.
+# The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it. Like
+# the packages, which make_packages.sh makes under umask 022, it and SHA256SUMS are readable by all.
+umask 022
 # shellcheck source=/dev/null
 . "build/${presets[0]}/packaging.env"
 git archive --prefix="dcdcount-$version/" HEAD | tar -x -C "$work"
