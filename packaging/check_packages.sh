@@ -177,11 +177,10 @@ promised=$({
     for zip in "${zips[@]}"; do [[ $zip == *-win32.zip ]] && echo win32 || echo win_amd64; done
     for rpm in "${rpms[@]}"; do
         processor=${rpm%.rpm} && processor=${processor##*.}
-        tags=manylinux_2_17_$processor.musllinux_1_1_$processor
         case $processor in
-        x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) tags=manylinux2014_$processor.$tags ;;
+        x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) printf manylinux2014_%s. "$processor" ;;
         esac
-        echo "$tags"
+        echo "manylinux_2_17_$processor.musllinux_1_1_$processor"
     done
 } | sort)
 tagged=$(for wheel in dist/*.whl; do tags=${wheel##*-} && echo "${tags%.whl}"; done | sort)
