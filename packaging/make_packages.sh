@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Makes the packages of one build folder in OUT, staged in BUILD/packaging:
 # for Linux a .deb, an RPM and a tarball, for Windows a .zip, and a wheel for
-# both. Each file is dated the release's, owned by root, with umask 022's
-# modes, so that the same source gives the same bytes whoever makes them,
-# whenever. It prints what it made and what it left out, and why.
+# both. Each file in them is dated the release's, owned by root, with umask
+# 022's modes, so that the same source gives the same bytes whoever makes
+# them, whenever; and the packages are readable by all, whatever the umask.
+# It prints what it made and what it left out, and why.
 #
 # usage: packaging/make_packages.sh BUILD OUT
 set -euo pipefail
