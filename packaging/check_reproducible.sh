@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# Makes the release twice from the same source and compares the two
-# SHA256SUMS, so every file of it byte for byte: here (packaging/release.sh,
-# with the presets' build folders as they are), and in a fresh clone
-# elsewhere: on tmpfs where there is one (so that a folder's files are listed
-# in another order), with every file modified later, under umask 077, in
-# another time zone, by another user (nobody) on a host of another name (both
-# when this runs as root), and with no SOURCE_DATE_EPOCH in the environment.
-# The programs of the released builds' folders are compared too, byte for
-# byte, as a user who builds a preset gets them. A release that lacks the
-# packages of a preset whose toolchain file says the release ships it is
-# refused: two releases that lack the same things are not reproducible.
+# Makes the release twice and compares the two SHA256SUMS: here, and in a fresh
+# clone on tmpfs where there is one (a folder's files listed in another order),
+# its files modified later, under umask 077, in another time zone, and as root
+# by nobody on a host of another name. The released builds' programs are
+# compared too. A release lacking a released preset's packages is refused:
+# two releases that lack the same things are not reproducible.
 #
 # usage: packaging/check_reproducible.sh   (needs what release.sh needs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
 
 fast=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$fast"' EXIT
@@ -24,8 +21,6 @@ TZ=UTC packaging/release.sh >/dev/null
 
 git clone -q --no-hardlinks . "$second"
 find "$second" -path "$second/.git" -prune -o -exec touch -h -d tomorrow {} +
-# As root: the second release by nobody, in a namespace of its own whose host
-# name is another.
 elsewhere=()
 if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null &&
     unshare --uts true 2>/dev/null; then
@@ -38,10 +33,6 @@ fi
 (cd "$second" && umask 077 && TZ=Asia/Tokyo ${elsewhere[@]+"${elsewhere[@]}"} packaging/release.sh) \
     >"$fast/second.log" 2>&1 || { echo "FAIL: the second release failed:"; cat "$fast/second.log"; exit 1; }
 
-failed=0
-# Each released preset's packages (its toolchain file says the release ships
-# it): a .zip and a wheel for Windows; a .deb, an RPM, a tarball and a wheel
-# for Linux; and the source.
 linux=0 windows=0
 for toolchain in $(sed -n 's|.*"toolchainFile": "${sourceDir}/\(.*\)".*|\1|p' CMakePresets.json); do
     grep -qx 'set(DCDCOUNT_RELEASED ON)' "$toolchain" || continue
@@ -50,28 +41,25 @@ done
 for kind in '\.deb$':$linux '\.rpm$':$linux '-linux-[^ ]*\.tar\.gz$':$linux '\.zip$':$windows \
     '\.whl$':$((linux + windows)) '  dcdcount-[0-9.]*\.tar\.gz$':1; do
     found=$(grep -c -- "${kind%:*}" dist/SHA256SUMS || true)
-    [ "$found" = "${kind##*:}" ] || {
-        echo "FAIL: the release has $found files matching ${kind%:*}, not ${kind##*:}, as the released presets give"
-        failed=1
-    }
+    [ "$found" = "${kind##*:}" ] ||
+        fail "the release has $found files matching ${kind%:*}, not ${kind##*:}, as the released presets give"
 done
-# The programs in the released builds' folders, as a user building a preset gets them.
 for env in build/*/packaging.env; do
     grep -qx 'released=ON' "$env" || continue
     for program in "${env%/*}"/dcdcount "${env%/*}"/dcdcount.exe; do
         [ -f "$program" ] || continue
-        cmp -s "$program" "$second/$program" ||
-            { echo "FAIL: $program is not the same program when built again elsewhere"; failed=1; }
+        cmp -s "$program" "$second/$program" || fail "$program is not the same program when built again elsewhere"
     done
 done
 
+unreadable=$(find "$second/dist" -type f ! -perm -444)
+[ -z "$unreadable" ] || fail "the release made under umask 077 has files not readable by all: $unreadable"
 cat dist/SHA256SUMS
 if cmp -s dist/SHA256SUMS "$second/dist/SHA256SUMS"; then
     echo "reproducible: the release made again elsewhere has the same SHA256SUMS"
 else
-    echo "FAIL: the release made again elsewhere differs, in:"
+    fail "the release made again elsewhere differs, in:"
     diff dist/SHA256SUMS "$second/dist/SHA256SUMS" | sed -n 's/^> [0-9a-f]*  /  /p'
-    failed=1
 fi
 [ "$failed" = 0 ] && echo "reproducible: so are the programs of the released builds' folders"
 exit "$failed"

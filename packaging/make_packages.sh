@@ -1,20 +1,10 @@
 #!/usr/bin/env bash
-# Makes the packages of one build folder in OUT, each in one step by the tool
-# made for it, from the build's install tree (cmake --install) staged in
-# BUILD/packaging, the only place written besides OUT:
-#   Linux     dcdcount_VERSION_ARCH.deb          dpkg-deb, from a control file written here
-#             dcdcount-VERSION-1.ARCH.rpm        rpmbuild, from packaging/dcdcount.rpmspec
-#             dcdcount-VERSION-TRIPLE.tar.gz     GNU tar and gzip -n
-#   Windows   dcdcount-VERSION-win64.zip         zip -X
-#   both      dcdcount-VERSION-py3-none-PLATFORMS.whl   wheel pack (python3-wheel)
-# The .deb, the RPM and the wheel are made of static programs only, which
-# need nothing installed. What the build is for comes from BUILD/packaging.env,
-# which configure writes; the texts (doc/changelog, the description, README,
-# LICENSE) are read as they stand now. Every file carries the release's date
-# from doc/changelog (or SOURCE_DATE_EPOCH), the modes a umask of 022 gives,
-# and root as its owner, so that the same source gives the same bytes
-# whoever makes them, and whenever. It prints each package it made, and what
-# it left out and why.
+# Makes the packages of one build folder in OUT, staged in BUILD/packaging:
+# for Linux a .deb, an RPM and a tarball, for Windows a .zip, and a wheel for
+# both. Each file in them is dated the release's, owned by root, with umask
+# 022's modes, so that the same source gives the same bytes whoever makes
+# them, whenever; and the packages are readable by all, whatever the umask.
+# It prints what it made and what it left out, and why.
 #
 # usage: packaging/make_packages.sh BUILD OUT
 set -euo pipefail
@@ -26,26 +16,19 @@ umask 022
 stage=$build/packaging
 rm -rf "$stage"
 mkdir -p "$stage"
-# The build first: it configures again where doc/changelog has changed, and
+# The build first: where doc/changelog has changed, it configures again and
 # so brings packaging.env up to date.
 cmake --build "$build" >"$stage/build.log" || { cat "$stage/build.log"; exit 1; }
 # shellcheck source=/dev/null
 . "$build/packaging.env"
-# (No Python byte code written beside the wheel module.)
 export TZ=UTC LC_ALL=C PYTHONDONTWRITEBYTECODE=1
 : "${SOURCE_DATE_EPOCH:=$release_epoch}"
 export SOURCE_DATE_EPOCH
 
-# install_into ROOT [PREFIX]: the install tree, stripped, into ROOT under PREFIX
-# (/usr where given, ROOT itself where not).
+# install_into ROOT [PREFIX]: the install tree, stripped, into ROOT, or under PREFIX in ROOT.
 install_into() {
-    if [ -n "${2:-}" ]; then
-        DESTDIR=$1 cmake --install "$build" --prefix "$2" --strip
-    else
-        cmake --install "$build" --prefix "$1" --strip
-    fi >/dev/null
+    DESTDIR=${2:+$1} cmake --install "$build" --prefix "${2:-$1}" --strip >/dev/null
 }
-# settle ROOT: every file and folder under ROOT with the release's modes and time.
 settle() {
     chmod -R u=rwX,go=rX "$1"
     find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
@@ -64,17 +47,17 @@ make_deb() {
     kib=$(find "$root" -mindepth 1 -printf '%y %s\n' |
         awk '{ kib += $1 == "d" ? 1 : int(($2 + 1023) / 1024) } END { print kib }')
     mkdir "$root/DEBIAN"
-    {
-        echo "Package: dcdcount"
-        echo "Version: $version"
-        echo "Architecture: $deb_architecture"
-        echo "Maintainer: $contact"
-        echo "Installed-Size: $kib"
-        echo "Section: science"
-        echo "Priority: optional"
-        echo "Description: $summary"
-        sed 's/^$/./; s/^/ /' doc/description.txt
-    } >"$root/DEBIAN/control"
+    cat >"$root/DEBIAN/control" <<EOF
+Package: dcdcount
+Version: $version
+Architecture: $deb_architecture
+Maintainer: $contact
+Installed-Size: $kib
+Section: science
+Priority: optional
+Description: $summary
+$(sed 's/^$/./; s/^/ /' doc/description.txt)
+EOF
     settle "$root"
     dpkg-deb --root-owner-group -Zxz --build "$root" "$out/dcdcount_${version}_$deb_architecture.deb" >/dev/null
     made "dcdcount_${version}_$deb_architecture.deb"
@@ -86,10 +69,7 @@ make_rpm() {
     mkdir -p "$root/usr/share/licenses/dcdcount"
     cp LICENSE "$root/usr/share/licenses/dcdcount/"
     settle "$root"
-    # The changelog as rpmbuild takes it, newest first:
-    #   * Wed Dec 09 2026 The dcdcount developers <...> - VERSION-1
-    #   - First release: prints how many frames ...
-    #     continued.
+    # doc/changelog's entries as rpmbuild takes them, each item one "- " line, wrapped lines indented.
     {
         cat packaging/dcdcount.rpmspec
         printf '\n%%changelog\n'
@@ -111,55 +91,46 @@ make_rpm() {
     made "dcdcount-$version-1.$processor.rpm"
 }
 
-# One top folder: for a tarball bin/, share/man/ and share/doc/ (unpacked
-# into ~/.local with --strip-components=1, it needs no root); for a .zip the
-# program, USAGE.txt and LICENSE.txt.
-make_tarball() {
-    local top=dcdcount-$version-$triple
-    install_into "$stage/tarball/$top"
-    mkdir -p "$stage/tarball/$top/share/doc/dcdcount"
-    cp README.md LICENSE "$stage/tarball/$top/share/doc/dcdcount/"
-    settle "$stage/tarball"
-    tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 -C "$stage/tarball" "$top" |
-        gzip -9n >"$out/$top.tar.gz"
-    made "$top.tar.gz"
+# One top folder: a tarball's holds bin/ and share/, to be unpacked into
+# ~/.local with --strip-components=1 and no root.
+make_archive() {
+    install_into "$stage/archive/$top"
+    if [ "$system" = Windows ]; then
+        settle "$stage/archive"
+        rm -f "$out/$top.zip"
+        (cd "$stage/archive" && find "$top" -type f | sort | zip -X -q "$out/$top.zip" -@)
+        made "$top.zip"
+    else
+        mkdir -p "$stage/archive/$top/share/doc/dcdcount"
+        cp README.md LICENSE "$stage/archive/$top/share/doc/dcdcount/"
+        settle "$stage/archive"
+        tar -c --sort=name --format=gnu --owner=root:0 --group=root:0 -C "$stage/archive" "$top" |
+            gzip -9n >"$out/$top.tar.gz"
+        made "$top.tar.gz"
+    fi
 }
 
-make_zip() {
-    local top=dcdcount-$version-$triple
-    install_into "$stage/zip/$top"
-    settle "$stage/zip"
-    rm -f "$out/$top.zip"
-    (cd "$stage/zip" && find "$top" -type f | sort | zip -X -q "$out/$top.zip" -@)
-    made "$top.zip"
-}
-
-# The program itself as the wheel's script, which pip puts on the
+# The program itself is the wheel's script, which pip puts on the
 # environment's PATH: no Python launcher between the user and the program.
 make_wheel() {
     local root=$stage/wheel name=dcdcount-$version platform
     mkdir -p "$root/$name.data/scripts" "$root/$name.dist-info"
-    if [ "$system" = Windows ]; then
-        cp "$stage/zip/dcdcount-$version-$triple/dcdcount.exe" "$root/$name.data/scripts/"
-    else
-        cp "$stage/tarball/dcdcount-$version-$triple/bin/dcdcount" "$root/$name.data/scripts/"
-    fi
+    cp "$stage/archive/$top/$program" "$root/$name.data/scripts/"
     cp LICENSE "$root/$name.dist-info/"
-    {
-        echo "Metadata-Version: 2.1"
-        echo "Name: dcdcount"
-        echo "Version: $version"
-        echo "Summary: $summary"
-        echo "Author: ${contact% <*}"
-        echo "License: MIT"
-        echo "License-File: LICENSE"
-        echo "Classifier: Environment :: Console"
-        echo "Classifier: License :: OSI Approved :: MIT License"
-        echo "Classifier: Topic :: Scientific/Engineering :: Chemistry"
-        echo "Description-Content-Type: text/markdown"
-        echo
-        cat README.md
-    } >"$root/$name.dist-info/METADATA"
+    cat - README.md >"$root/$name.dist-info/METADATA" <<EOF
+Metadata-Version: 2.1
+Name: dcdcount
+Version: $version
+Summary: $summary
+Author: ${contact% <*}
+License: MIT
+License-File: LICENSE
+Classifier: Environment :: Console
+Classifier: License :: OSI Approved :: MIT License
+Classifier: Topic :: Scientific/Engineering :: Chemistry
+Description-Content-Type: text/markdown
+
+EOF
     {
         echo "Wheel-Version: 1.0"
         echo "Generator: dcdcount make_packages.sh"
@@ -170,11 +141,10 @@ make_wheel() {
     "$wheel_python" -m wheel pack "$root" -d "$out" | sed -n 's|.*/\(dcdcount-.*\.whl\).*|made: '"$out"'/\1|p'
 }
 
-if [ "$system" = Windows ]; then
-    make_zip
-else
-    make_tarball
-fi
+top=dcdcount-$version-$triple
+program=bin/dcdcount
+[ "$system" != Windows ] || program=dcdcount.exe
+make_archive
 if [ "$link" = dynamic ]; then
     left_out "the .deb, the RPM and the wheel: the program is linked dynamically, and needs its libraries"
     exit 0

@@ -1,27 +1,20 @@
-# The packages. A user's `cpack` (the package target) makes a plain tarball of
-# the install tree (a .zip on Windows). The release's packages, the .deb, the
-# RPM, the tarball, the .zip and the Python wheel, are made from a build by
-# packaging/make_packages.sh, each in one step by its own tool, from what this
-# file writes to packaging.env in the build folder: the facts of this build
-# that a package needs.
-
+# A user's `cpack` makes a plain tarball of the install tree (a .zip on
+# Windows); the release's packages are made by packaging/make_packages.sh from
+# the facts of this build that this file writes to packaging.env.
 set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-# The source package (package_source): the source tree, without what builds
-# and releases leave in it. (Regular expressions, which CPack reads from a
-# file written here: each backslash doubled once more.)
+# The source package leaves out what builds and releases leave in the tree.
+# (CPack reads these regular expressions from a file: each backslash doubled once more.)
 set(CPACK_SOURCE_GENERATOR TGZ)
 string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\\\\\1" binary_dir "${PROJECT_BINARY_DIR}")
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
 
-# Packages are named by the target, as static command-line tools name theirs:
-# dcdcount-VERSION-x86_64-unknown-linux-musl.tar.gz (the processor as the
-# compiler names it), dcdcount-VERSION-win64.zip. A wheel's platforms: for a
-# static Linux program every glibc and musl system of its processor.
+# Packages are named by the target, as static command-line tools name theirs
+# (the processor as the compiler names it). A static Linux program's wheel is
+# for every glibc and musl system of its processor.
+set(deb_architecture "")
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -41,6 +34,10 @@ else()
         if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|i686|aarch64|armv7l|ppc64|ppc64le|s390x)$")
             list(APPEND wheel_platforms manylinux2014_${CMAKE_SYSTEM_PROCESSOR})
         endif()
+        # The Debian architecture of the machine the program is for, not the build machine's.
+        string(REPLACE "-musl" "-gnu" gnu_machine "${DCDCOUNT_MACHINE}")
+        execute_process(COMMAND dpkg-architecture -t ${gnu_machine} -qDEB_HOST_ARCH
+            OUTPUT_VARIABLE deb_architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
     elseif(APPLE)
         set(triple ${CMAKE_SYSTEM_PROCESSOR}-apple-darwin)
     else()
@@ -50,28 +47,15 @@ endif()
 set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${triple})
 include(CPack)
 
-# The Debian architecture of the machine the program is for, not the build
-# machine's: dpkg-architecture (dpkg-dev) maps the GNU name.
-set(deb_architecture "")
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    string(REPLACE "-musl" "-gnu" gnu_machine "${DCDCOUNT_MACHINE}")
-    execute_process(COMMAND dpkg-architecture -t ${gnu_machine} -qDEB_HOST_ARCH
-        OUTPUT_VARIABLE deb_architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-endif()
-# What lintian says of a static program, by how it links (lintian-overrides
-# explains).
+# What lintian says of a static program, by how it links (lintian-overrides explains).
+set(lintian_tag statically-linked-binary)
 if(DCDCOUNT_LINK STREQUAL "static-pie")
     set(lintian_tag shared-library-lacks-prerequisites)
-else()
-    set(lintian_tag statically-linked-binary)
 endif()
 string(JOIN " " wheel_platforms ${wheel_platforms})
-# Whether packaging/release.sh ships this build's packages: the toolchain
-# file says so.
+set(released OFF)
 if(DCDCOUNT_RELEASED)
     set(released ON)
-else()
-    set(released OFF)
 endif()
 file(WRITE ${PROJECT_BINARY_DIR}/packaging.env "\
 # This build's facts for packaging/make_packages.sh, written by configure.

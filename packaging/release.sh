@@ -1,26 +1,13 @@
 #!/usr/bin/env bash
-# Makes the whole release in dist/, from a commit of a git checkout, with the
-# toolchains that .ci/run installs, and prints what it wrote:
-#   dcdcount-VERSION.tar.gz       the source: every file of the commit, under
-#                                 dcdcount-VERSION/, and nothing else
-#   a .deb, an RPM, a tarball     for each Linux program the release ships
-#   and a wheel
-#   a .zip and a wheel            for each Windows program
-#   SHA256SUMS                    one line for every other file, for
-#                                 `sha256sum -c SHA256SUMS`
-# The programs the release ships are the presets whose toolchain file says
-# set(DCDCOUNT_RELEASED ON). Every file carries the release's date from
-# doc/changelog, so the same commit gives the same SHA256SUMS in any folder,
-# at any time, by any user, with the same toolchain versions
-# (packaging/check_reproducible.sh checks it). The presets' build folders are
-# used where they exist (as after CI's builds), configured again; those that
-# do not are configured without the tests. It refuses a tree with changes
-# not committed or files git does not track, which the source would lack,
-# and fails, naming the preset and the cause, where any step fails.
+# Makes the whole release in dist/ from the commit checked out: the source
+# tarball, the packages of every preset whose toolchain file says
+# set(DCDCOUNT_RELEASED ON), and SHA256SUMS. Build folders that exist are
+# configured again; the others are configured without the tests. It refuses
+# a tree with changes not committed or files git does not track, which the
+# source tarball would lack.
 #
 # usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
-#        released preset needs, with dpkg-dev, rpm, zip and python3-wheel:
-#        what .ci/run installs)
+#        released preset needs, with dpkg-dev, rpm, zip and python3-wheel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset SOURCE_DATE_EPOCH
@@ -39,7 +26,6 @@ mkdir dist
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The packages of every preset whose toolchain file says the release ships it.
 presets=()
 for preset in $(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'); do
     toolchain=$(cmake --preset "$preset" -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p') ||
@@ -58,8 +44,9 @@ for preset in $(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'
 done
 [ ${#presets[@]} -gt 0 ] || die "no preset's toolchain file says set(DCDCOUNT_RELEASED ON)"
 
-# The source tarball: the commit, sorted, owned by root (0), every entry
-# dated the release's, as the builds have read it from doc/changelog.
+# The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it. Like
+# the packages, which make_packages.sh makes under umask 022, it and SHA256SUMS are readable by all.
+umask 022
 # shellcheck source=/dev/null
 . "build/${presets[0]}/packaging.env"
 git archive --prefix="dcdcount-$version/" HEAD | tar -x -C "$work"
