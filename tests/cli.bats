@@ -113,13 +113,14 @@ as_reader() {
 
 # on_terminal ['>'] LINE ARG...: on a terminal (a pseudo-terminal that script makes) the line shows the name as
 # typed, on every host, and the terminal shows that whole line alone; with '>', stdout sent to a file from that
-# terminal, stderr left on it, the file gets LINE (as for check), the terminal nothing.
+# terminal, stderr left on it, the file gets LINE (as for check), the terminal nothing; with '2>', stderr sent to
+# the file, it gets nothing.
 on_terminal() {
     local redirect='' command
-    [ "$1" = '>' ] && { redirect=' >out'; shift; }
+    case $1 in '>' | '2>') redirect=" $1out" && shift ;; esac
     printf '%s\n' "$1" >want-shown
     : >want
-    [ -z "$redirect" ] || { printf '%s' "$1$eol" >want; : >want-shown; }
+    [ "$redirect" != ' >out' ] || { printf '%s' "$1$eol" >want; : >want-shown; }
     : >out
     # A terminal wide enough for the line: Wine breaks it at the last column.
     command="stty cols 500; $(printf '%q ' "${program[@]}" "${@:2}")$redirect"
@@ -282,6 +283,7 @@ examples() { (cd examples && PATH=$PWD/bin:$PATH "$BASH" -c "$1") | sed -E 's|/d
 @test "terminal: a name of 78 characters" { on_terminal "$long is not a valid file name." "$long"; }
 @test "terminal: a name of 304 characters" { on_terminal "$wide is not a valid file name." "$wide"; }
 @test "terminal, stdout to a file" { on_terminal '>' 'run1.dcd contains 300 frames.' run1.dcd; }
+@test "terminal, stderr to a file" { on_terminal '2>' 'run1.dcd contains 300 frames.' run1.dcd; }
 @test "README's examples, as written" {
     as_written "$(awk '/^## / { usage = $0 == "## Usage" } usage && /^```/ { n++; next } usage && n == 3' \
         "$BATS_TEST_DIRNAME/../README.md")" "samples/run1-big-endian.dcd contains 300 frames.
