@@ -29,20 +29,28 @@ elseif(DCDCOUNT_SANITIZE OR APPLE)
     set(why "the sanitizers and macOS need a dynamically linked program")
     set(refused "${why}")
 else()
-    set(flag -static)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=rcrt1.o
-        OUTPUT_VARIABLE rcrt1 OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND IS_ABSOLUTE "${rcrt1}")
-        set(flag -static-pie)
+    # Tried once per build folder; the flag that links, or none, is kept in the cache.
+    if(NOT DEFINED CACHE{DCDCOUNT_STATIC_FLAG})
+        set(flag -static)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=rcrt1.o
+            OUTPUT_VARIABLE rcrt1 OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+        if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND IS_ABSOLUTE "${rcrt1}")
+            set(flag -static-pie)
+        endif()
+        # A program that needs the C++ library too, as the tests do.
+        set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/static_link)
+        file(WRITE ${dir}/static.cpp
+            "#include <string>\nint main(int, char** argv) { return std::string(argv[0]).empty(); }\n")
+        try_compile(linked ${dir}/build ${dir}/static.cpp LINK_OPTIONS ${flag}
+            CMAKE_FLAGS -DCMAKE_POSITION_INDEPENDENT_CODE=ON)
+        if(NOT linked)
+            set(flag "")
+        endif()
+        set(DCDCOUNT_STATIC_FLAG "${flag}" CACHE INTERNAL "The static link flag that links here, or none")
     endif()
-    # A program that needs the C++ library too, as the tests do.
-    set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/static_link)
-    file(WRITE ${dir}/static.cpp "#include <string>\nint main(int, char** argv) { return std::string(argv[0]).empty(); }\n")
-    try_compile(DCDCOUNT_STATIC_LINKS ${dir}/build ${dir}/static.cpp LINK_OPTIONS ${flag}
-        CMAKE_FLAGS -DCMAKE_POSITION_INDEPENDENT_CODE=ON)
-    if(DCDCOUNT_STATIC_LINKS)
-        string(SUBSTRING ${flag} 1 -1 DCDCOUNT_LINK)
-        set(DCDCOUNT_LINK_OPTIONS ${flag})
+    if(DCDCOUNT_STATIC_FLAG)
+        string(SUBSTRING ${DCDCOUNT_STATIC_FLAG} 1 -1 DCDCOUNT_LINK)
+        set(DCDCOUNT_LINK_OPTIONS ${DCDCOUNT_STATIC_FLAG})
         set(why "a small ${DCDCOUNT_LINK} program links here")
     else()
         set(why "no static C and C++ libraries; install them for one self-contained file \
