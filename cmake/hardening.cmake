@@ -6,6 +6,7 @@ if(NOT DCDCOUNT_HARDENING)
     message(STATUS "Hardening: the project's own flags are off (DCDCOUNT_HARDENING=OFF)")
     return()
 endif()
+set(CMAKE_REQUIRED_QUIET ON)
 
 # Canaries in every function with an array or an address-taken local (on
 # Windows they need libssp at the link), and no format that is not a literal.
@@ -16,12 +17,13 @@ if(DCDCOUNT_LIBC STREQUAL "gnu")
     # Relocations done and made read-only before main (musl's static-pie start
     # does not apply them).
     target_link_options(dcdcount_options INTERFACE -Wl,-z,relro,-z,now)
-    # Calls checked against the buffers' sizes when optimising, where neither
-    # the flags nor the compiler already choose a level (a distribution's
-    # stands), and not under the sanitizers, which check more.
+endif()
+# With glibc, calls checked against the buffers' sizes when optimising, where
+# neither the flags nor the compiler already choose a level (a distribution's
+# stands), and not under the sanitizers, which check more.
+if(DCDCOUNT_LIBC STREQUAL "gnu" AND NOT DCDCOUNT_SANITIZE)
     include(CheckCXXSourceCompiles)
     set(CMAKE_REQUIRED_FLAGS -O2)
-    set(CMAKE_REQUIRED_QUIET ON)
     check_cxx_source_compiles("#ifndef _FORTIFY_SOURCE\n#error none\n#endif\nint main() {}"
         DCDCOUNT_COMPILER_FORTIFIES)
     unset(CMAKE_REQUIRED_FLAGS)
@@ -32,7 +34,7 @@ if(DCDCOUNT_LIBC STREQUAL "gnu")
             list(APPEND fortified ${config})
         endif()
     endforeach()
-    if(fortified AND NOT DCDCOUNT_COMPILER_FORTIFIES AND NOT DCDCOUNT_SANITIZE)
+    if(fortified AND NOT DCDCOUNT_COMPILER_FORTIFIES)
         string(JOIN "," fortified ${fortified})
         target_compile_options(dcdcount_options INTERFACE "$<$<CONFIG:${fortified}>:-D_FORTIFY_SOURCE=2>")
     endif()
