@@ -46,7 +46,8 @@ setup_file() {
     cp "$BATS_TEST_DIRNAME/../samples/run1-little-endian.dcd" sample.dcd
     { printf '\x54\0\0\0\0\0\0\0'; tail -c +5 sample.dcd; } >sample-marker8.dcd
     # A trajectory past 4 GiB: sparse, so it costs no disk (one byte written at its end, with POSIX dd).
-    cp run1-be.dcd huge.dcd && printf '\0' | dd of=huge.dcd bs=1 seek=5368709119 conv=notrunc 2>/dev/null || true
+    cp run1-be.dcd huge.dcd
+    printf '\0' | dd of=huge.dcd bs=1 seek=5368709119 conv=notrunc 2>/dev/null || true
 }
 
 setup() {
