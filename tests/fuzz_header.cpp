@@ -51,7 +51,9 @@ Expected expected_verdict(const std::uint8_t* data, std::size_t size)
 
 void require(bool holds)
 {
-    if (!holds) std::abort();
+    if (!holds) {
+        std::abort();
+    }
 }
 
 void check(const DcdHeaderVerdict& got, const DcdHeaderVerdict& want)

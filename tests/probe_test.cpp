@@ -124,7 +124,10 @@ TEST(DcdHeader, BytesFilesAndPipesGiveTheVerdict)
 // to be told so.
 TEST(WindowsHost, NarrowNameFlagsFollowTheCodePage)
 {
-    const struct { UINT code_page; DWORD flags; } rows[] = {
+    const struct {
+        UINT code_page;
+        DWORD flags;
+    } rows[] = {
         {65001, 0},                     // UTF-8
         {54936, 0},                     // GB18030
         {1252, WC_NO_BEST_FIT_CHARS},   // Western European
