@@ -2,8 +2,7 @@
 # CMAKE_SYSTEM_PROCESSOR, dcdcount_triple, dcdcount_wine_arch (win32 or
 # win64), DCDCOUNT_WINE and DCDCOUNT_WINESERVER (Wine's loader and server for
 # programs of that width): Debian's mingw-w64 cross compilers with the POSIX
-# thread model (GoogleTest needs std::mutex, which the win32 model lacks),
-# static programs, and the tests run under Wine.
+# thread model, static programs, and the tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(dcdcount_compiler_suffix -posix)
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)

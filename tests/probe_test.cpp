@@ -1,8 +1,11 @@
+// The probe's table of cases, each run on its bytes, on a regular file and on a pipe holding them. A plain
+// program with no test library, so that every build's own compiler and C library build and run it (the musl
+// builds link no C++ library at all). Prints each case that fails, and exits 1 where one fails or none ran.
 #include "dcd_header.hpp"
 
-#include <gtest/gtest.h>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
-#include <vector>
 
 #ifdef _WIN32
 #include "host_windows.hpp"
@@ -15,7 +18,15 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+// Up to 20 bytes, with no allocation: no C++ library is linked where musl is.
+struct Bytes {
+    unsigned char data[20] = {};
+    std::size_t size = 0;
+    template <typename... Byte>
+    constexpr Bytes(Byte... bytes) : data{static_cast<unsigned char>(bytes)...}, size{sizeof...(bytes)}
+    {
+    }
+};
 
 struct ProbeCase {
     const char* what;
@@ -29,7 +40,7 @@ constexpr auto LE = DcdHeaderKind::LittleEndian;
 constexpr auto BE = DcdHeaderKind::BigEndian;
 constexpr auto NotDcd = DcdHeaderKind::NotDcd;
 
-const std::vector<ProbeCase> probe_cases = {
+const ProbeCase probe_cases[] = {
     {"little-endian 300", {0x54, 0, 0, 0, 'C', 'O', 'R', 'D', 0x2C, 0x01, 0, 0}, LE, 300},
     {"big-endian 300", {0, 0, 0, 0x54, 'C', 'O', 'R', 'D', 0, 0, 0x01, 0x2C}, BE, 300},
     {"tag zeroed", {0x54, 0, 0, 0, 0, 0, 0, 0, 0x2C, 0x01, 0, 0}, LE, 300},
@@ -66,22 +77,35 @@ const std::vector<ProbeCase> probe_cases = {
     {"marker 84 twice", {0x54, 0, 0, 0, 0x54, 0, 0, 0, 'C', 'O', 'R', 'D'}, LE, 1146244931},
 };
 
-void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict)
+int failures = 0;
+int checks = 0;
+
+void expect(bool holds, const ProbeCase& c, const char* how, const char* what)
 {
-    EXPECT_EQ(verdict.kind, c.kind);
-    if (c.kind != NotDcd) {
-        EXPECT_EQ(verdict.frame_count, c.frame_count);
+    ++checks;
+    if (!holds) {
+        ++failures;
+        std::printf("FAIL: %s, %s: %s\n", c.what, how, what);
     }
+}
+
+void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict, const char* how)
+{
+    expect(verdict.kind == c.kind, c, how, "the wrong kind");
+    expect(c.kind == NotDcd || verdict.frame_count == c.frame_count, c, how, "the wrong count");
 }
 
 // Probes `stream`, which delivers the case's bytes, checks the verdict and that the stream is left right after
 // the count, and closes it.
-void expect_probe(const ProbeCase& c, std::FILE* stream, const char* kind)
+void expect_probe(const ProbeCase& c, std::FILE* stream, const char* how)
 {
-    SCOPED_TRACE(kind);
-    ASSERT_NE(stream, nullptr);
-    expect_verdict(c, probe_dcd_header(stream));
-    EXPECT_EQ(std::fgetc(stream), c.bytes.size() > c.consumed ? c.bytes[c.consumed] : EOF);
+    expect(stream != nullptr, c, how, "cannot be opened");
+    if (stream == nullptr) {
+        return;
+    }
+    expect_verdict(c, probe_dcd_header(stream), how);
+    const int next = c.bytes.size > c.consumed ? c.bytes.data[c.consumed] : EOF;
+    expect(std::fgetc(stream) == next, c, how, "the stream is not left right after the count");
     std::fclose(stream);
 }
 
@@ -90,39 +114,21 @@ std::FILE* pipe_delivering(const Bytes& bytes)
     int ends[2];
 #ifdef _WIN32
     if (_pipe(ends, 4096, _O_BINARY) != 0) return nullptr;
-    _write(ends[1], bytes.data(), static_cast<unsigned>(bytes.size()));
+    const bool sent = _write(ends[1], bytes.data, static_cast<unsigned>(bytes.size)) == static_cast<int>(bytes.size);
     _close(ends[1]);
-    return _fdopen(ends[0], "rb");
+    return sent ? _fdopen(ends[0], "rb") : nullptr;
 #else
     if (pipe(ends) != 0) return nullptr;
-    EXPECT_EQ(write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    const bool sent = write(ends[1], bytes.data, bytes.size) == static_cast<ssize_t>(bytes.size);
     close(ends[1]);
-    return fdopen(ends[0], "rb");
+    return sent ? fdopen(ends[0], "rb") : nullptr;
 #endif
-}
-
-// The bytes decide the verdict, and a regular file and a pipe give the same: a stream that cannot seek (a pipe, a
-// FIFO, /dev/fd/N from a decompressor) must not have bytes 4-7 taken for the count.
-TEST(DcdHeader, BytesFilesAndPipesGiveTheVerdict)
-{
-    const char* path = "probe_test_case.bin";
-    for (const ProbeCase& c : probe_cases) {
-        SCOPED_TRACE(c.what);
-        expect_verdict(c, classify_dcd_header(c.bytes));
-        std::FILE* out = std::fopen(path, "wb");
-        ASSERT_NE(out, nullptr);
-        std::fwrite(c.bytes.data(), 1, c.bytes.size(), out);
-        ASSERT_EQ(std::fclose(out), 0);
-        expect_probe(c, std::fopen(path, "rb"), "a regular file");
-        expect_probe(c, pipe_delivering(c.bytes), "a pipe");
-    }
-    std::remove(path);
 }
 
 #ifdef _WIN32
 // A name for a file or a pipe is never written with a look-alike, except in the code pages where Windows refuses
 // to be told so.
-TEST(WindowsHost, NarrowNameFlagsFollowTheCodePage)
+void expect_narrow_name_flags()
 {
     const struct {
         UINT code_page;
@@ -137,9 +143,36 @@ TEST(WindowsHost, NarrowNameFlagsFollowTheCodePage)
         {437, WC_NO_BEST_FIT_CHARS},    // OEM United States
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(host::narrow_name_flags(row.code_page), row.flags) << "code page " << row.code_page;
+        ++checks;
+        if (host::narrow_name_flags(row.code_page) != row.flags) {
+            ++failures;
+            std::printf("FAIL: the name's flags for code page %u\n", row.code_page);
+        }
     }
 }
 #endif
 
 }  // namespace
+
+// The bytes decide the verdict, and a regular file and a pipe give the same: a stream that cannot seek (a pipe, a
+// FIFO, /dev/fd/N from a decompressor) must not have bytes 4-7 taken for the count.
+int main()
+{
+    const char* path = "probe_test_case.bin";
+    for (const ProbeCase& c : probe_cases) {
+        expect_verdict(c, classify_dcd_header({c.bytes.data, c.bytes.size}), "the bytes");
+        std::FILE* out = std::fopen(path, "wb");
+        expect(out != nullptr && std::fwrite(c.bytes.data, 1, c.bytes.size, out) == c.bytes.size &&
+                   std::fclose(out) == 0,
+               c, "a regular file", "cannot be written");
+        expect_probe(c, std::fopen(path, "rb"), "a regular file");
+        expect_probe(c, pipe_delivering(c.bytes), "a pipe");
+    }
+    std::remove(path);
+#ifdef _WIN32
+    expect_narrow_name_flags();
+#endif
+    const int cases = sizeof probe_cases / sizeof *probe_cases;
+    std::printf("%d checks of %d cases, %d failed\n", checks, cases, failures);
+    return failures == 0 && checks > 0 ? 0 : 1;
+}
