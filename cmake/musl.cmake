@@ -7,8 +7,8 @@
 # fraction of the time a glibc one takes, and is a few dozen KB.
 #
 # ONLY THE HEADER-ONLY PARTS OF THE C++ LIBRARY ARE AVAILABLE HERE: no part of
-# libc++ or libc++abi is linked, and exceptions and RTTI are off. GoogleTest
-# needs more, so the tests build it with the processor's everyday toolchain.
+# libc++ or libc++abi is linked, and exceptions and RTTI are off; the tests'
+# own programs keep to that too.
 #
 # musl is Debian's musl-dev for that processor: the host's own where it is
 # installed, else the .deb of the host's musl-dev version for that processor,
@@ -21,6 +21,10 @@ string(REPLACE "-gnu" "-musl" musl_triple ${dcdcount_triple})
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL CMAKE_HOST_SYSTEM_PROCESSOR)
     set(CMAKE_SYSTEM_NAME Linux)
     set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR})
+endif()
+# Read by cmake/presets.cmake for the target's settings alone: nothing to find.
+if(CMAKE_SCRIPT_MODE_FILE)
+    return()
 endif()
 set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)

@@ -53,17 +53,12 @@ if(DCDCOUNT_LINK STREQUAL "static-pie")
     set(lintian_tag shared-library-lacks-prerequisites)
 endif()
 string(JOIN " " wheel_platforms ${wheel_platforms})
-set(released OFF)
-if(DCDCOUNT_RELEASED)
-    set(released ON)
-endif()
 file(WRITE ${PROJECT_BINARY_DIR}/packaging.env "\
 # This build's facts for packaging/make_packages.sh, written by configure.
 version='${PROJECT_VERSION}'
 release_epoch=${DCDCOUNT_SOURCE_DATE_EPOCH}
 summary='${PROJECT_DESCRIPTION}'
 contact='${CPACK_PACKAGE_CONTACT}'
-released=${released}
 system=${CMAKE_SYSTEM_NAME}
 link=${DCDCOUNT_LINK}
 triple=${triple}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the whole release in dist/ from the commit checked out: the source
-# tarball, the packages of every preset whose toolchain file says
-# set(DCDCOUNT_RELEASED ON), and SHA256SUMS. Build folders that exist are
+# tarball, the packages of every preset that cmake/presets.cmake finds
+# released, and SHA256SUMS. Build folders that exist are
 # configured again; the others are configured without the tests. It refuses
 # a tree with changes not committed or files git does not track, which the
 # source tarball would lack.
@@ -26,12 +26,9 @@ mkdir dist
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+listed=$(cmake -P cmake/presets.cmake) || die "cmake cannot read the presets"
 presets=()
-for preset in $(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'); do
-    toolchain=$(cmake --preset "$preset" -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p') ||
-        die "$preset: cmake cannot read the preset"
-    [ -z "$toolchain" ] || [ -f "$toolchain" ] || die "$preset: its toolchain file $toolchain is missing"
-    [ -n "$toolchain" ] && grep -qx 'set(DCDCOUNT_RELEASED ON)' "$toolchain" || continue
+for preset in $(awk -F'|' '$3 == "released" { print $1 }' <<<"$listed"); do
     presets+=("$preset")
     build=build/$preset log=$work/$preset.log
     if [ -f "$build/CMakeCache.txt" ]; then
@@ -42,7 +39,7 @@ for preset in $(cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'
     packaging/make_packages.sh "$build" dist >>"$log" 2>&1 || die "$preset: making its packages failed:" "$log"
     ! grep '^left out: ' "$log" || die "$preset left out packages that the release ships"
 done
-[ ${#presets[@]} -gt 0 ] || die "no preset's toolchain file says set(DCDCOUNT_RELEASED ON)"
+[ ${#presets[@]} -gt 0 ] || die "no preset is released: $listed"
 
 # The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it. Like
 # the packages, which make_packages.sh makes under umask 022, it and SHA256SUMS are readable by all.
