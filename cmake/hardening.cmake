@@ -18,24 +18,28 @@ if(DCDCOUNT_LIBC STREQUAL "gnu")
     # does not apply them).
     target_link_options(dcdcount_options INTERFACE -Wl,-z,relro,-z,now)
 endif()
-# With glibc, calls checked against the buffers' sizes when optimising, where
-# neither the flags nor the compiler already choose a level (a distribution's
-# stands), and not under the sanitizers, which check more.
+# With glibc, calls checked against the buffers' sizes in every configuration
+# whose flags optimise (a packager's None with its own -O2 as much as
+# Release), where neither the flags nor the compiler already choose a level
+# (a distribution's stands), and not under the sanitizers, which check more.
 if(DCDCOUNT_LIBC STREQUAL "gnu" AND NOT DCDCOUNT_SANITIZE)
     include(CheckCXXSourceCompiles)
     set(CMAKE_REQUIRED_FLAGS -O2)
     check_cxx_source_compiles("#ifndef _FORTIFY_SOURCE\n#error none\n#endif\nint main() {}"
         DCDCOUNT_COMPILER_FORTIFIES)
     unset(CMAKE_REQUIRED_FLAGS)
+    # Each configuration of a multi-config generator, and this build's type (none,
+    # where a packager gives only flags), whose flags optimise and choose no level.
     set(fortified "")
-    foreach(config IN ITEMS Release RelWithDebInfo MinSizeRel)
-        string(TOUPPER ${config} upper)
-        if(NOT "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${upper}}" MATCHES "_FORTIFY_SOURCE")
-            list(APPEND fortified ${config})
+    foreach(config IN LISTS CMAKE_CONFIGURATION_TYPES ITEMS "${CMAKE_BUILD_TYPE}")
+        string(TOUPPER "${config}" upper)
+        set(config_flags " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${upper}} ")
+        if(config_flags MATCHES " -O([1-3sgz]|fast)? " AND NOT config_flags MATCHES "_FORTIFY_SOURCE")
+            string(APPEND fortified ",${config}")
         endif()
     endforeach()
     if(fortified AND NOT DCDCOUNT_COMPILER_FORTIFIES)
-        string(JOIN "," fortified ${fortified})
+        string(SUBSTRING "${fortified}" 1 -1 fortified)
         target_compile_options(dcdcount_options INTERFACE "$<$<CONFIG:${fortified}>:-D_FORTIFY_SOURCE=2>")
     endif()
 endif()
