@@ -4,9 +4,11 @@
 # file, read twelve bytes and print the line, static with musl), `head -c 12`
 # beside it for reference; a 1 TiB sparse file costs what a 1 KiB one does; at
 # most 12 bytes read, on a file and a pipe, and 16 with 8-byte record markers;
-# each released Linux program, stripped, at most 100 KB, and at most 10,000
+# each Linux target's program, stripped, at most 100 KB, and at most 10,000
 # user-space instructions to count a sample, counted under qemu-user for every
-# processor alike (one line an instruction), next to its processor's floor;
+# processor alike (one line an instruction), next to its processor's floor
+# (a target whose toolchain file says why it cannot meet these two, in
+# DCDCOUNT_STARTUP_UNMET, shows them for reference; the release's never);
 # and, for reference, the program as pip installs it from the release's wheel.
 # A time that misses its goal is printed, never failed on; a byte count, a
 # size or an instruction count that misses fails the run.
@@ -20,14 +22,12 @@ runs=${BENCH_RUNS:-2000}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-floor() {
-    local toolchain
-    toolchain=$(cd "$here" && cmake --preset "$1" -N | sed -n 's/^  CMAKE_TOOLCHAIN_FILE:FILEPATH="\(.*\)"$/\1/p')
-    cmake -S "$here/bench/floor" -B "$work/floor-$1" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+presets=$(cd "$here" && cmake -P cmake/presets.cmake)
+floor() { # PRESET TOOLCHAIN
+    cmake -S "$here/bench/floor" -B "$work/floor-$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" >/dev/null
     cmake --build "$work/floor-$1" >/dev/null
 }
-floor release
+floor release "$(awk -F'|' '$1 == "release" { print $5 }' <<<"$presets")"
 cd "$work"
 head -c 1024 "$here/samples/run1-little-endian.dcd" >small.dcd
 cp small.dcd huge.dcd && truncate -s 1T huge.dcd
@@ -80,27 +80,36 @@ while IFS=: read -r what bytes most; do
 done < <(DCDCOUNT_COMMAND=$program bats --filter '^bytes read' "$here/tests/cli.bats" |
     sed -n 's/^# bytes read, \(.*\): \([0-9]*\) (at most \([0-9]*\))$/\1:\2:\3/p')
 
-# Each released Linux program, built where its preset's folder is not, and
-# the floor for its processor: size stripped, and instructions to count the sample.
-for preset in $(cd "$here" && cmake --list-presets=configure | sed -nE 's/^  "([^"]+)".*/\1/p'); do
+# Each Linux target's program, built where its preset's folder is not, and the
+# floor for its processor: size stripped, and instructions to count the sample.
+measured=''
+while IFS='|' read -r -u 3 preset _ _ system toolchain unmet; do
+    [ "$system" = Linux ] && [ "$toolchain" != - ] || continue
     build=$here/build/$preset
     (cd "$here" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" -DBUILD_TESTING=OFF; } &&
         cmake --build "$build") >/dev/null
-    grep -qx 'released=ON' "$build/packaging.env" && grep -qx 'system=Linux' "$build/packaging.env" || continue
     processor=$(sed -n 's/^processor=//p' "$build/packaging.env")
-    floor "$preset"
+    floor "$preset" "$toolchain"
     # Each stripped as the packages strip it, by the build's own install.
     cmake --install "$build" --strip --prefix "$preset.dcdcount" >/dev/null
     cmake --install "$work/floor-$preset" --strip --prefix "$preset.floor" >/dev/null
     for which in dcdcount floor; do
-        qemu-"$processor" -singlestep -d exec,nochain -D "$preset.$which.log" "$preset.$which/bin/$which" small.dcd \
-            >/dev/null
+        qemu-"${processor/i686/i386}" -singlestep -d exec,nochain -D "$preset.$which.log" \
+            "$preset.$which/bin/$which" small.dcd >/dev/null
         eval "${which}_kb=\$((\$(stat -c %s "$preset.$which/bin/$which") / 1000))"
         eval "${which}_instructions=\$(grep -c '^Trace' "$preset.$which.log")"
     done
-    report "$preset stripped, KB:" "$dcdcount_kb" "floor: $floor_kb; goal: at most 100" 100 fails
+    goal=fails
+    if [ -n "$unmet" ]; then
+        echo "$preset: the start-up goals are for reference here: $unmet"
+        [ "$preset" != release ] || { echo "MISSED: the release's program is held to every goal"; missed=1; }
+        goal=''
+    fi
+    report "$preset stripped, KB:" "$dcdcount_kb" "floor: $floor_kb; goal: at most 100" 100 $goal
     report "$preset instructions:" "$dcdcount_instructions" "floor: $floor_instructions; goal: at most 10000" \
-        10000 fails
-done
+        10000 $goal
+    measured+=" $preset"
+done 3<<<"$presets"
+[[ $measured == *" release"* ]] || { echo "MISSED: the release's program was not measured (measured:$measured)"; missed=1; }
 printf '(%d runs each, after 100 warm-up runs)\n' "$runs"
 exit "$missed"

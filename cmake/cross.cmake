@@ -13,3 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# A Linux program linked statically with glibc: its start-up alone runs more
+# instructions, in a larger program, than the benchmark's goals allow (they
+# hold the musl programs); it prints them for reference.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    set(DCDCOUNT_STARTUP_UNMET "static glibc starts up with more instructions, in a larger program, than the goals allow")
+endif()

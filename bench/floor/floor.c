@@ -1,6 +1,6 @@
 /* The floor that dcdcount's cost is measured against: the least a program can
    do for the same answer (open the file, read its first twelve bytes, print
-   one line), linked statically with musl like the release program. */
+   one line), linked statically with its target's C library. */
 #include <stdio.h>
 
 int main(int argc, char **argv)
