@@ -1,24 +1,11 @@
 # cmake -D SOURCE=... -P check_messages.cmake
 # Fails unless what users read says what the source says: README, the manual page, USAGE.txt of the Windows zips
-# and the packages' description give the three lines as app/count_frames.cpp prints them, the exit status (0, or
-# -1 when closing the file fails) and the bytes read as dcd/dcd_header.cpp reads them, and README's table each line
-# with exit status 0; README's install table has an RPM of each released Linux target's processor, doc/building.md
-# a row of each preset; doc/changelog's items fit in 80 columns, as Debian's tools want. Texts are compared in lower
-# case, troff's quotes, fonts and escapes taken out and lines joined: `.IB file " contains " n " frames."` reads
-# "file contains n frames.".
+# and the packages' description give the exit status (0, or -1 when closing the file fails) and the bytes read as
+# dcd/dcd_header.cpp reads them (the lines the program prints are held against the program itself, by the
+# command-line cases); doc/building.md has a row of each preset, and its preset for a new target, added to
+# CMakePresets.json, is one that CMake reads; doc/changelog's items fit in 80 columns, as Debian's tools want.
+# Texts are compared in lower case, troff's quotes and escapes taken out and lines joined.
 
-file(READ ${SOURCE}/app/count_frames.cpp program)
-string(REGEX MATCHALL "print_line\\(name, \"[^\"]*\"\\)" lines "${program}")
-string(REGEX MATCH "\" contains %\" PRId32 \" frames\\.\"" count "${program}")
-list(LENGTH lines found)
-if(NOT found EQUAL 2 OR NOT count)
-    message(FATAL_ERROR "app/count_frames.cpp: not the three lines this check knows how to read")
-endif()
-list(TRANSFORM lines REPLACE "print_line\\(name, \"([^\"]*)\"\\)" "file\\1")
-list(APPEND lines "file contains n frames.")
-# As the texts are compared: in lower case, and as regular expressions.
-list(TRANSFORM lines TOLOWER OUTPUT_VARIABLE said)
-list(TRANSFORM said REPLACE "([.*+?^$()|[\\\\{}]|\\])" "\\\\\\1")
 file(READ ${SOURCE}/dcd/dcd_header.cpp probe)
 set(words zero one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen sixteen)
 foreach(size IN ITEMS header_size long_header_size)
@@ -33,50 +20,46 @@ foreach(text IN ITEMS README.md doc/dcdcount.1 doc/usage.txt doc/description.txt
     string(REPLACE "\"" "" content "${content}")
     string(REPLACE "\\-" "-" content "${content}")
     string(REGEX REPLACE "[ \n]+" " " content "${content}")
-    foreach(line IN LISTS said ITEMS "exit status[^.]*0" "-1\\)? when closing"
+    foreach(line IN ITEMS "exit status[^.]*0" "-1\\)? when closing"
             "first ${header_size} bytes of [^(]*\\(${long_header_size} where [a-z]+ header has 8-byte record markers")
         if(NOT content MATCHES "${line}")
             message(FATAL_ERROR "${text} does not say what the program does: '${line}'")
         endif()
     endforeach()
 endforeach()
-file(READ ${SOURCE}/README.md readme)
-foreach(line IN LISTS lines)
-    string(REGEX REPLACE "^file" "FILE" line "${line}")
-    string(REPLACE " n " " N " line "${line}")
-    string(FIND "${readme}" "| `${line}` | 0 |" at)
-    if(at LESS 0)
-        message(FATAL_ERROR "README.md's table does not give `${line}` with exit status 0")
-    endif()
-endforeach()
-
-# The presets, and the processor of each released Linux target.
-file(READ ${SOURCE}/CMakePresets.json presets)
+# The presets, each with its row; and building.md's new target, which CMake must read beside them.
 file(READ ${SOURCE}/doc/building.md building)
-string(JSON count LENGTH "${presets}" configurePresets)
-math(EXPR last "${count} - 1")
-foreach(index RANGE ${last})
-    string(JSON preset GET "${presets}" configurePresets ${index})
-    string(JSON name GET "${preset}" name)
-    string(JSON hidden ERROR_VARIABLE none GET "${preset}" hidden)
-    string(JSON toolchain ERROR_VARIABLE none GET "${preset}" toolchainFile)
-    if(NOT hidden)
-        string(FIND "${building}" "\n| `${name}` |" at)
-        if(at LESS 0)
-            message(FATAL_ERROR "doc/building.md's presets table has no row of the preset ${name}")
-        endif()
-    endif()
-    string(REPLACE "\${sourceDir}" "${SOURCE}" toolchain "${toolchain}")
-    if(toolchain AND NOT name MATCHES "^windows-")
-        file(READ ${toolchain} settings)
-        string(REGEX MATCH "set\\(CMAKE_SYSTEM_PROCESSOR ([^)]*)\\)" processor "${settings}")
-        set(rpm "`dcdcount-*-1.${CMAKE_MATCH_1}.rpm`")
-        string(FIND "${readme}" "${rpm}" at)
-        if(settings MATCHES "\nset\\(DCDCOUNT_RELEASED ON\\)" AND at LESS 0)
-            message(FATAL_ERROR "README.md's install table has no ${rpm} of the preset ${name}")
-        endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -P ${SOURCE}/cmake/presets.cmake OUTPUT_VARIABLE listed
+    COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "(^|\n)[^|\n]+" names "${listed}")
+list(TRANSFORM names STRIP)
+foreach(name IN LISTS names)
+    string(FIND "${building}" "\n| `${name}` |" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "doc/building.md's presets table has no row of the preset ${name}")
     endif()
 endforeach()
+if(NOT names OR NOT building MATCHES "CMakePresets.json`, one configure preset after the others:\n *`([^`]+)`"
+        OR NOT building MATCHES "Try it: `cmake --preset ([^ ]+) ")
+    message(FATAL_ERROR "doc/building.md: no presets, or no preset and command for a new target")
+endif()
+set(new_preset "${CMAKE_MATCH_1}")
+string(REGEX MATCH "CMakePresets.json`, one configure preset after the others:\n *`([^`]+)`" new "${building}")
+set(new "${CMAKE_MATCH_1}")
+file(READ ${SOURCE}/CMakePresets.json presets)
+string(JSON count LENGTH "${presets}" configurePresets)
+string(JSON presets SET "${presets}" configurePresets ${count} "${new}")
+file(WRITE new-target/CMakePresets.json "${presets}")
+if(CMAKE_VERSION VERSION_LESS 3.25)
+    message(STATUS "doc/building.md's preset for a new target: not read, as CMake 3.25 reads the presets")
+else()
+    execute_process(COMMAND ${CMAKE_COMMAND} --list-presets WORKING_DIRECTORY new-target
+        OUTPUT_VARIABLE read ERROR_VARIABLE read RESULT_VARIABLE failed)
+    if(failed OR NOT read MATCHES "\n  \"${new_preset}\" ")
+        message(FATAL_ERROR "doc/building.md's preset for a new target, beside the others, is not the "
+            "${new_preset} that its command builds, as CMake reads it:\n${new}\n${read}")
+    endif()
+endif()
 
 string(REPEAT "." 79 more)
 file(STRINGS ${SOURCE}/doc/changelog long REGEX "^  ${more}")
