@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes the release where only the source folder and the builds' cache can be
-# written, and checks what a user gets from each file of dist/: the contents,
-# owners, dates and lints of each package, the programs the same in all, the
-# RPMs and wheels readable by the oldest systems we promise, and README's
-# commands as an ordinary user runs them. Every failure is a FAIL line, and
-# the checks go on.
+# written, and checks what a user gets from each file of dist/ against what
+# README promises: each file its install table names, and no other, for the
+# processor its name gives; the same program and manual page in every package
+# of a processor; every date the changelog's, as date(1) reads it; the
+# contents, owners and lints of each package; README's commands, and
+# building.md's for packages made again, as written; and an install and
+# removal of each package this machine can install, which leaves nothing.
+# Every failure is a FAIL line, and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, mount, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -14,7 +17,7 @@ failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" packages' EXIT
 # In a mount namespace of its own the rest of the file system is read-only, so
 # a write anywhere else fails the release, whatever other processes write. Its
 # home is an empty folder it may write, which must stay empty: rpmbuild goes on
@@ -44,10 +47,87 @@ export HOME=$work
 (cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
 [ "$(sed 's/^[0-9a-f]*  //' dist/SHA256SUMS)" = "$(cd dist && ls | grep -vx SHA256SUMS | LC_ALL=C sort)" ] ||
     fail "dist/SHA256SUMS does not name every other file of dist/"
+# The release's version and date as the changelog's top entry gives them, read by date(1).
 version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
-rpms=(dist/dcdcount-*.rpm)
-zips=(dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip)
-trees=()
+stamp=$(sed -n '0,/^ -- /s/^ -- .*>  //p' doc/changelog)
+dated=$(date -u -d "$stamp" '+%F %T') || fail "date(1) cannot read the changelog's date '$stamp'"
+
+# named FILE: the processor (or Windows) that a file's name promises.
+named() {
+    case $(grep -oE 'amd64|x86_64|arm64|aarch64|ppc64el|powerpc64le|ppc64le|win_amd64|win64|win32' <<<"${1##*/}" |
+        head -n1) in
+    amd64 | x86_64) echo x86_64 ;; arm64 | aarch64) echo aarch64 ;; ppc64el | powerpc64le | ppc64le) echo ppc64le ;;
+    win_amd64 | win64) echo win64 ;; win32) echo win32 ;; *) echo "no processor" ;;
+    esac
+}
+# wheel PROCESSOR: the name of the wheel for PROCESSOR (or a Windows), tagged for every glibc since 2.17
+# (manylinux_2_17, and manylinux2014 for the processors that name defines) and every musl since 1.1.
+wheel() {
+    case $1 in
+    win64) echo "dcdcount-$version-py3-none-win_amd64.whl" ;;
+    win32) echo "dcdcount-$version-py3-none-win32.whl" ;;
+    x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x)
+        echo "dcdcount-$version-py3-none-manylinux2014_$1.manylinux_2_17_$1.musllinux_1_1_$1.whl" ;;
+    *) echo "dcdcount-$version-py3-none-manylinux_2_17_$1.musllinux_1_1_$1.whl" ;;
+    esac
+}
+# What README promises, file by file: each name of its Install section is one file of dist/; with a wheel of each
+# RPM's processor and each Windows, the source and SHA256SUMS, they are all of dist/.
+promised=$(awk '/^## Install/ { on = 1 } /^\*\*From source/ { exit } on' README.md |
+    grep -o 'dcdcount[-_][*][^`* ]*' | sort -u)
+expected="dcdcount-$version.tar.gz SHA256SUMS"
+for name in $promised; do
+    found=$(cd dist && ls -d $name 2>/dev/null || true)
+    [ "$(wc -w <<<"$found")" = 1 ] || fail "README names $name, and dist/ has for it: ${found:-nothing}"
+    expected+=" $found"
+    case $name in *.rpm | *.zip) expected+=" $(wheel "$(named "$name")")" ;; esac
+done
+[ "$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort -u)" = "$(cd dist && ls | LC_ALL=C sort)" ] ||
+    fail "dist/ holds otherwise than README promises: $(diff <(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort -u) \
+<(cd dist && ls | LC_ALL=C sort) | grep '^[<>]' | tr '\n' ' ')"
+
+# machine PROGRAM: the processor (or Windows) that its header names.
+bytes() { od -An -tx1 -j"$2" -N"$3" "$1" | tr -d ' \n'; }
+machine() {
+    local pe
+    case $(bytes "$1" 0 4):$(bytes "$1" 5 1):$(bytes "$1" 18 2) in
+    7f454c46:01:3e00) echo x86_64 ;; 7f454c46:01:b700) echo aarch64 ;; 7f454c46:01:1500) echo ppc64le ;;
+    4d5a*) pe=$(bytes "$1" 60 4 | sed -E 's/(..)(..)(..)(..)/\4\3\2\1/')
+        case $(bytes "$1" $((16#$pe + 4)) 2) in 6486) echo win64 ;; 4c01) echo win32 ;; *) echo "another PE" ;; esac ;;
+    *) echo "another format" ;;
+    esac
+}
+# holds PACKAGE PROGRAM [MANUAL]: PACKAGE's program is for the processor its name promises, and the same as every
+# other package's for it; its manual page, titled with the release's version and date, the same as every other's.
+declare -A sums held
+manuals=()
+holds() {
+    local processor sum
+    processor=$(named "$1")
+    [ "$(machine "$2")" = "$processor" ] || fail "$1 holds a program for $(machine "$2"), not for $processor"
+    sum=$(sha256sum <"$2")
+    : "${sums[$processor]:=$sum}"
+    [ "${sums[$processor]}" = "$sum" ] || fail "$1 holds another program than the other packages for $processor"
+    held[$processor]+=" ${1##*/}"
+    [ -n "${3-}" ] || return 0
+    manuals+=("$(sha256sum <"$3")")
+    [ "$(zcat "$3" | head -n1)" = ".TH DCDCOUNT 1 ${dated% *} \"dcdcount $version\" \"User Commands\"" ] ||
+        fail "$1's manual page is titled: $(zcat "$3" | head -n1)"
+}
+# times FILE: the time of each member of FILE, and of FILE's own headers, as date(1) prints it (UTC).
+times() {
+    case $1 in
+    *.tar.gz) tar -tvzf "$1" --full-time --utc | awk '{ print $4, $5 }' ;;
+    *.zip | *.whl) unzip -Z -T "$1" | sed -nE 's/.* ([0-9]{4})([0-9]{2})([0-9]{2})\.([0-9]{2})([0-9]{2})([0-9]{2}) .*/\1-\2-\3 \4:\5:\6/p' ;;
+    *.deb) TZ=UTC LC_ALL=C ar tv "$1" | awk '{ print $4, $5, $6, $7 }' | date -u -f - '+%F %T'
+        for part in --ctrl-tarfile --fsys-tarfile; do dpkg-deb $part "$1" | tar -tv --full-time --utc | awk '{ print $4, $5 }'; done ;;
+    *.rpm) rpm -qp --qf '%{BUILDTIME}\n[%{FILEMTIMES}\n]' "$1" | sed 's/^/@/' | date -u -f - '+%F %T' ;;
+    esac
+}
+for file in dist/dcdcount*; do
+    wrong=$(times "$file" | sort | uniq -c | grep -v " $dated\$" || true)
+    [ -n "$(times "$file")" ] && [ -z "$wrong" ] || fail "$file holds times other than $dated: ${wrong:-none}"
+done
 
 # listing TREE: the files under TREE, sorted, on one line.
 listing() { (cd "$1" && find . -type f | LC_ALL=C sort | tr '\n' ' '); }
@@ -70,6 +150,7 @@ done
 for deb in dist/dcdcount_*.deb; do
     echo "== $deb"
     [ -z "$(dpkg-deb --field "$deb" Depends)" ] || fail "the static build's package has dependencies"
+    [ "$(named "$(dpkg-deb --field "$deb" Architecture)")" = "$(named "$deb")" ] || fail "$deb: another Architecture"
     kib=$(dpkg-deb -c "$deb" | awk '$6 != "./" { kib += /^d/ ? 1 : int(($3 + 1023) / 1024) } END { print kib }')
     [ "$(dpkg-deb --field "$deb" Installed-Size)" = "$kib" ] ||
         fail "$deb: Installed-Size is not the $kib KiB it installs"
@@ -78,16 +159,29 @@ for deb in dist/dcdcount_*.deb; do
         fail "lintian finds errors or warnings in $deb"
     tree=$work/${deb##*/}
     dpkg-deb -x "$deb" "$tree"
-    trees+=("$tree")
     [ "$(listing "$tree")" = "./usr/bin/dcdcount ./usr/share/doc/dcdcount/changelog.gz \
 ./usr/share/doc/dcdcount/copyright ./usr/share/lintian/overrides/dcdcount ./usr/share/man/man1/dcdcount.1.gz " ] ||
         fail "$deb holds: $(listing "$tree")"
     cmp -s LICENSE "$tree/usr/share/doc/dcdcount/copyright" || fail "$deb's copyright is not the LICENSE"
+    zcat "$tree/usr/share/doc/dcdcount/changelog.gz" | cmp -s doc/changelog - || fail "$deb's changelog is not ours"
+    holds "$deb" "$tree/usr/bin/dcdcount" "$tree/usr/share/man/man1/dcdcount.1.gz"
 done
 
+# doc/changelog as rpm shows a changelog, newest first, each entry dated by date(1).
+rpm_changelog=$(while IFS= read -r line; do
+    case $line in
+    "dcdcount ("*) entry=${line#dcdcount (} && entry=${entry%%)*} && items='' ;;
+    "  * "*) items+="- ${line#  \* }"$'\n' ;;
+    "    "*) items+="  ${line#    }"$'\n' ;;
+    " -- "*) printf '%s* %s %s - %s-1\n%s' "${gap-}" "$(date -u -d "${line##*>  }" '+%a %b %d %Y')" \
+        "$(sed 's/^ -- \(.*>\)  .*/\1/' <<<"$line")" "$entry" "$items" && gap=$'\n' ;;
+    esac
+done <doc/changelog)
+rpms=(dist/dcdcount-*.rpm)
 for rpm in "${rpms[@]}"; do
     processor=${rpm%.rpm} && processor=${processor##*.}
     echo "== $rpm"
+    [ "$(named "$(rpm -qp --qf '%{ARCH}' "$rpm")")" = "$(named "$rpm")" ] || fail "$rpm: another architecture"
     rpmlint -c packaging/rpmlint.toml "$rpm" >"$work/rpmlint" 2>&1 || true
     cat "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
@@ -98,37 +192,33 @@ for rpm in "${rpms[@]}"; do
         grep -vxE 'rpmlib\((CompressedFileNames|FileDigests|PayloadFilesHavePrefix|PayloadIsXz)\).*' || true)
     [ -z "$features" ] || fail "$rpm requires what rpm 4.11 lacks: $features"
     [ "$(rpm -qp --licensefiles "$rpm")" = /usr/share/licenses/dcdcount/LICENSE ] || fail "$rpm has no %license"
-    # Newest first, and each item of doc/changelog one item, as written.
-    rpm -qp --changelog "$rpm" >"$work/changelog"
-    [[ "$(head -n1 "$work/changelog")" == "* "*" - $version-1" ]] ||
-        fail "$rpm's changelog does not open with $version-1: $(head -n1 "$work/changelog")"
-    [ "$(grep '^- ' "$work/changelog")" = "$(sed -n 's/^  \* /- /p' doc/changelog)" ] ||
-        fail "$rpm's changelog does not show the items of doc/changelog, one each, as written"
+    [ "$(rpm -qp --changelog "$rpm")" = "$rpm_changelog" ] || fail "$rpm's changelog is not doc/changelog's:
+$(diff <(rpm -qp --changelog "$rpm") - <<<"$rpm_changelog")"
+    # rpm keeps a changelog's day as its noon.
+    [ "$(rpm -qp --qf '%{CHANGELOGTIME}' "$rpm")" = "$(date -u -d "${dated% *} 12:00" +%s)" ] ||
+        fail "$rpm's changelog is not dated ${dated% *}"
+    # Installed and removed again in a root of its own: nothing but rpm's database is left.
     tree=$work/$processor.rpm
-    rpm --root "$tree" --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
+    rpm --root "$tree" --dbpath /rpmdb --ignorearch -i "$rpm" 2>/dev/null || fail "$rpm does not install"
     [ "$(listing "$tree/usr")" = "./bin/dcdcount ./share/licenses/dcdcount/LICENSE ./share/man/man1/dcdcount.1.gz " ] ||
         fail "$rpm installs: $(listing "$tree/usr")"
-    trees+=("$tree")
+    holds "$rpm" "$tree/usr/bin/dcdcount" "$tree/usr/share/man/man1/dcdcount.1.gz"
     emulator=()
     [ "$processor" = "$(uname -m)" ] || emulator=("qemu-$processor")
     line=$("${emulator[@]}" "$tree/usr/bin/dcdcount" samples/run1-little-endian.dcd) || true
     [ "$line" = "samples/run1-little-endian.dcd contains 300 frames." ] ||
         fail "the $processor program${emulator:+ under ${emulator[*]}} printed: $line"
+    rpm --root "$tree" --dbpath /rpmdb -e dcdcount 2>/dev/null || fail "$rpm does not remove"
+    [ -z "$(find "$tree" -path "$tree/rpmdb" -prune -o ! -type d -print)" ] ||
+        fail "$rpm leaves, removed: $(find "$tree" -path "$tree/rpmdb" -prune -o ! -type d -print)"
 done
 for tarball in dist/dcdcount-*-unknown-linux-*.tar.gz; do
     echo "== $tarball"
     tar -xzf "$tarball" -C "$work"
     tree=$work/$(basename "$tarball" .tar.gz)
-    trees+=("$tree")
     [ "$(listing "$tree")" = "./bin/dcdcount ./share/doc/dcdcount/LICENSE ./share/doc/dcdcount/README.md \
 ./share/man/man1/dcdcount.1.gz " ] || fail "$tarball holds: $(listing "$tree")"
-done
-# One program for each processor, the same in its .deb, RPM and tarball.
-programs() { sha256sum $1 | cut -d' ' -f1 | sort; }
-ours=$(programs "$work/*.rpm/usr/bin/dcdcount")
-[ "$(uniq <<<"$ours" | wc -l)" = "${#rpms[@]}" ] || fail "the RPMs do not hold one program each"
-for others in "$work/*.deb/usr/bin/dcdcount" "$work/dcdcount-*-linux-*/bin/dcdcount"; do
-    [ "$(programs "$others")" = "$ours" ] || fail "$others are other programs than the RPMs'"
+    holds "$tarball" "$tree/bin/dcdcount" "$tree/share/man/man1/dcdcount.1.gz"
 done
 
 # An ordinary user runs README's own lines for the tarball and the RPM, in a home of its own holding the release,
@@ -152,53 +242,64 @@ command=$(grep -o '`sha256sum [^`]*SHA256SUMS`' README.md | tr -d '`')
 mkdir "$work/one" && cp dist/SHA256SUMS "${rpms[0]}" "$work/one"
 (cd "$work/one" && $command) >"$work/one.out" 2>&1 ||
     fail "README's checksum line '$command', in a folder of one download: $(cat "$work/one.out")"
+# building.md's lines for packages made again in an existing build folder, checked with the release's SHA256SUMS.
+command=$(grep -o '`cmake --preset [^`]*make_packages.sh [^`]*`' doc/building.md | tr -d '`')
+check=$(grep -o '`sha256sum [^`]*SHA256SUMS` in `[^`]*`' doc/building.md | sed 's/` in `/ in /; s/`//g')
+echo "== building.md: $command; then $check"
+bash -c "$command" >"$work/again.log" 2>&1 && cp dist/SHA256SUMS "${check##* in }" &&
+    (cd "${check##* in }" && ${check% in *}) >"$work/again.out" 2>&1 &&
+    [ "$(grep -c ': OK$' "$work/again.out")" -ge 4 ] ||
+    fail "building.md's packages, made again, are not the release's: $(cat "$work/again.log" "$work/again.out")"
 
-for zip in "${zips[@]}"; do
+for zip in dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip; do
     echo "== $zip"
     top=$(basename "$zip" .zip)
     unzip -q "$zip" -d "$work/$top.zip"
     tree=$work/$top.zip/$top
-    trees+=("$tree")
     [ "$(listing "$tree")" = "./LICENSE.txt ./USAGE.txt ./dcdcount.exe " ] || fail "$zip holds: $(listing "$tree")"
     for text in "$tree/USAGE.txt" "$tree/LICENSE.txt"; do
         [ -s "$text" ] && cmp -s "$text" <(tr -d '\r' <"$text" | sed 's/$/\r/') ||
             fail "${text##*/} does not end every line, the last one too, in exactly CR LF"
     done
-    case "$top:$(objdump -f "$tree/dcdcount.exe" | sed -n 's/.*file format //p')" in
-    *-win32:pei-i386 | *-win64:pei-x86-64) ;;
-    *) fail "$zip holds a program of another format: $(objdump -f "$tree/dcdcount.exe")" ;;
-    esac
+    holds "$zip" "$tree/dcdcount.exe"
 done
 
-# The wheels, tagged for every glibc since 2.17 (manylinux_2_17, and manylinux2014 for the processors that
-# name defines) and every musl since 1.1 of each RPM's processor, and 32-bit or 64-bit Windows.
+# The wheels (named as promised above): each installs its program as its script, and removing one leaves the
+# environment as it was.
 echo "== the wheels"
-promised=$({
-    for zip in "${zips[@]}"; do [[ $zip == *-win32.zip ]] && echo win32 || echo win_amd64; done
-    for rpm in "${rpms[@]}"; do
-        processor=${rpm%.rpm} && processor=${processor##*.}
-        case $processor in
-        x86_64 | i686 | aarch64 | armv7l | ppc64 | ppc64le | s390x) printf manylinux2014_%s. "$processor" ;;
-        esac
-        echo "manylinux_2_17_$processor.musllinux_1_1_$processor"
-    done
-} | sort)
-tagged=$(for wheel in dist/*.whl; do tags=${wheel##*-} && echo "${tags%.whl}"; done | sort)
-[ "$promised" = "$tagged" ] || fail "the wheels are tagged $(echo $tagged), not as promised: $(echo $promised)"
 for wheel in dist/*.whl; do
     case $wheel in *-win*) script=dcdcount.exe ;; *) script=dcdcount ;; esac
     [ "$(unzip -Z1 "$wheel" | grep '\.data/')" = "dcdcount-$version.data/scripts/$script" ] ||
         fail "$wheel does not install its program as $script: $(unzip -Z1 "$wheel" | tr '\n' ' ')"
+    unzip -q "$wheel" "dcdcount-$version.data/scripts/$script" -d "$work/${wheel##*/}"
+    holds "$wheel" "$work/${wheel##*/}/dcdcount-$version.data/scripts/$script"
 done
 twine check --strict dist/*.whl || fail "twine check finds fault with the wheels"
 python3 -m venv "$work/venv"
+before=$(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort)
 command=$(grep -o '`pip install [^`]*FOLDER[^`]*`' README.md | tr -d '`')
 (PATH=$work/venv/bin:$PATH && ${command/FOLDER/dist}) >"$work/pip.out" 2>&1 ||
     fail "README's pip line '$command' does not install the wheel: $(cat "$work/pip.out")"
 line=$(PATH=$work/venv/bin:$PATH && command -v dcdcount && dcdcount samples/run1-big-endian.dcd) || true
 [ "$line" = "$work/venv/bin/dcdcount
 samples/run1-big-endian.dcd contains 300 frames." ] || fail "dcdcount from the environment printed: $line"
+"$work/venv/bin/pip" uninstall -q -y dcdcount || fail "pip does not remove the wheel"
+[ "$(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort)" = "$before" ] ||
+    fail "the wheel, removed, leaves: $(diff <(echo "$before") <(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort))"
 
+# Every processor's program in each of its packages, and one manual page in each package that carries one.
+for processor in "${!held[@]}"; do
+    want=4
+    [[ $processor != win* ]] || want=2
+    [ "$(wc -w <<<"${held[$processor]}")" = $want ] ||
+        fail "the program for $processor was held against $want packages, not only:${held[$processor]}"
+done
+[ "${#held[@]}" = "$(for name in $promised; do named "$name"; done | sort -u | wc -l)" ] ||
+    fail "programs were compared for ${!held[*]}, not for every processor that README names"
+[ "${#manuals[@]}" = $((3 * ${#rpms[@]})) ] && [ "$(printf '%s\n' "${manuals[@]}" | sort -u | wc -l)" = 1 ] ||
+    fail "the .deb, RPM and tarball of each processor do not hold one manual page: ${#manuals[@]}, not all alike"
+
+trees=("$work"/*.deb "$work"/*.rpm "$work"/dcdcount-*-linux-* "$work"/*.zip)
 left=$(find "${trees[@]}" -type f -exec zgrep -IlE '@[A-Z][A-Z_]*@' {} + || true)
 [ -z "$left" ] || fail "packaged texts with an unexpanded @NAME@: $left"
 

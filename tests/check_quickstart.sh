@@ -23,6 +23,8 @@ mapfile -t lines < <(awk '
     /^```/ { inside = !inside; next }
     inside' README.md)
 [ "${#lines[@]}" -eq 2 ] || fail "the README's quick start holds ${#lines[@]} command lines, not 2"
+# The line configure prints there, as building.md shows it.
+link_line=$(grep -m1 '^-- Link: dynamic: ' doc/building.md | sed 's/[]*.^$\\[]/\\&/g')
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -60,8 +62,16 @@ echo "quick start: both lines work in a fresh Debian 12 root"
 
 cp "${debs[@]}" "$root/root/dcdcount/"
 printf '#!/bin/sh\nexec "$@"\n' >"$root/usr/local/bin/sudo" && chmod +x "$root/usr/local/bin/sudo"
-step deb "$deb_line && dcdcount samples/run1-big-endian.dcd" "README's .deb line" \
+# The root's files, but for the package managers' own records, before the .deb is installed and after it is removed.
+files() { step "$1" "find / -xdev \\( -path /proc -o -path /var/lib/dpkg -o -path /var/lib/apt -o -path /var/cache \\
+    -o -path /var/log -o -path /root/dcdcount -o -path /tmp \\) -prune -o ! -type d -printf '%p %s %m\\n' | sort" \
+    "listing the root's files" /; }
+files before
+step deb "$deb_line && dcdcount samples/run1-big-endian.dcd && apt-get remove -y -q dcdcount" "README's .deb line" \
     '^samples/run1-big-endian.dcd contains 300 frames\.$'
+files after
+cmp -s "$work/before.out" "$work/after.out" ||
+    fail "the .deb, installed and removed, changed: $(diff "$work/before.out" "$work/after.out" | grep '^[<>]')"
 
 step no-static "apt-get install -y -q --no-install-recommends g++ >/dev/null &&
     find /usr/lib -path '*-linux-gnu*' \\( -name libc.a -o -name libm.a -o -name 'libm-*.a' -o \
@@ -69,7 +79,7 @@ step no-static "apt-get install -y -q --no-install-recommends g++ >/dev/null &&
         -print -delete && mv /usr/bin/dpkg-deb /usr/bin/dpkg-deb.hidden &&
     cmake -S . -B build/everyday && cmake --build build/everyday && ctest --test-dir build/everyday &&
     (cd build/everyday && cpack) && readelf -l build/everyday/dcdcount" \
-    "the everyday build without static libraries" '-- Link: dynamic: no static C and C++ libraries' \
+    "the everyday build without static libraries" "^$link_line\$" \
     'Requesting program interpreter' 'tests passed, 0 tests failed out of [1-9]' \
     'dcdcount-.*-linux-gnu.tar.gz generated'
 echo "everyday build: links dynamically, and passes, without static libraries or dpkg-deb"
