@@ -20,10 +20,11 @@ cd "$work" || exit 2
 # "In a batch file, write %%f for %f.": what to write, and for what.
 batch=$(sed -n 's/^In a batch file, write \([^ ]*\) for \([^ ]*\)\.$/\1 \2/p' "$source/doc/usage.txt")
 [ -n "$batch" ] || { echo "FAIL: doc/usage.txt says nothing of batch files"; exit 1; }
-failed=0
+failed=0 ran=0
 while IFS= read -r example; do
-    wanted=$'my run.dcd\nrun1.dcd'
+    ran=$((ran + 1)) wanted=$'my run.dcd\nrun1.dcd'
     [[ $example != *'for /r runs '* ]] || wanted=$'a b.dcd\nlast run.dcd'
+    [[ $example != 'dcdcount run1.dcd' ]] || wanted=run1.dcd
     printf '@echo off\r\n%s\r\n' "${example//${batch#* }/${batch% *}}" >run.bat
     for how in typed batch; do
         # Typed at cmd's prompt, as a user does (cmd /c would take the line as Wine quotes an argument).
@@ -39,5 +40,6 @@ while IFS= read -r example; do
         cat got
         failed=1
     done
-done < <(sed -n 's/^  \(for .*\)$/\1/p' "$source/doc/usage.txt")
+done < <(sed -n 's/^  \(dcdcount .*\|for .*\)$/\1/p' "$source/doc/usage.txt")
+[ "$ran" -ge 3 ] || { echo "FAIL: $ran examples of doc/usage.txt run, not all three"; exit 1; }
 exit "$failed"

@@ -80,77 +80,48 @@ const ProbeCase probe_cases[] = {
 int failures = 0;
 int checks = 0;
 
-void expect(bool holds, const ProbeCase& c, const char* how, const char* what)
+void expect(bool holds, const char* what, const char* how, const char* wrong)
 {
     ++checks;
     if (!holds) {
         ++failures;
-        std::printf("FAIL: %s, %s: %s\n", c.what, how, what);
+        std::printf("FAIL: %s, %s: %s\n", what, how, wrong);
     }
 }
 
 void expect_verdict(const ProbeCase& c, const DcdHeaderVerdict& verdict, const char* how)
 {
-    expect(verdict.kind == c.kind, c, how, "the wrong kind");
-    expect(c.kind == NotDcd || verdict.frame_count == c.frame_count, c, how, "the wrong count");
+    expect(verdict.kind == c.kind, c.what, how, "the wrong kind");
+    expect(c.kind == NotDcd || verdict.frame_count == c.frame_count, c.what, how, "the wrong count");
 }
 
 // Probes `stream`, which delivers the case's bytes, checks the verdict and that the stream is left right after
 // the count, and closes it.
 void expect_probe(const ProbeCase& c, std::FILE* stream, const char* how)
 {
-    expect(stream != nullptr, c, how, "cannot be opened");
-    if (stream == nullptr) {
-        return;
+    expect(stream != nullptr, c.what, how, "cannot be opened");
+    if (stream != nullptr) {
+        expect_verdict(c, probe_dcd_header(stream), how);
+        const int next = c.bytes.size > c.consumed ? c.bytes.data[c.consumed] : EOF;
+        expect(std::fgetc(stream) == next, c.what, how, "the stream is not left right after the count");
+        std::fclose(stream);
     }
-    expect_verdict(c, probe_dcd_header(stream), how);
-    const int next = c.bytes.size > c.consumed ? c.bytes.data[c.consumed] : EOF;
-    expect(std::fgetc(stream) == next, c, how, "the stream is not left right after the count");
-    std::fclose(stream);
 }
 
 std::FILE* pipe_delivering(const Bytes& bytes)
 {
     int ends[2];
 #ifdef _WIN32
-    if (_pipe(ends, 4096, _O_BINARY) != 0) return nullptr;
-    const bool sent = _write(ends[1], bytes.data, static_cast<unsigned>(bytes.size)) == static_cast<int>(bytes.size);
+    const bool sent = _pipe(ends, 4096, _O_BINARY) == 0 &&
+                      _write(ends[1], bytes.data, static_cast<unsigned>(bytes.size)) == static_cast<int>(bytes.size);
     _close(ends[1]);
     return sent ? _fdopen(ends[0], "rb") : nullptr;
 #else
-    if (pipe(ends) != 0) return nullptr;
-    const bool sent = write(ends[1], bytes.data, bytes.size) == static_cast<ssize_t>(bytes.size);
+    const bool sent = pipe(ends) == 0 && write(ends[1], bytes.data, bytes.size) == static_cast<ssize_t>(bytes.size);
     close(ends[1]);
     return sent ? fdopen(ends[0], "rb") : nullptr;
 #endif
 }
-
-#ifdef _WIN32
-// A name for a file or a pipe is never written with a look-alike, except in the code pages where Windows refuses
-// to be told so.
-void expect_narrow_name_flags()
-{
-    const struct {
-        UINT code_page;
-        DWORD flags;
-    } rows[] = {
-        {65001, 0},                     // UTF-8
-        {54936, 0},                     // GB18030
-        {1252, WC_NO_BEST_FIT_CHARS},   // Western European
-        {932, WC_NO_BEST_FIT_CHARS},    // Japanese (Shift JIS)
-        {1251, WC_NO_BEST_FIT_CHARS},   // Cyrillic
-        {936, WC_NO_BEST_FIT_CHARS},    // Simplified Chinese (GBK)
-        {437, WC_NO_BEST_FIT_CHARS},    // OEM United States
-    };
-    for (const auto& row : rows) {
-        ++checks;
-        if (host::narrow_name_flags(row.code_page) != row.flags) {
-            ++failures;
-            std::printf("FAIL: the name's flags for code page %u\n", row.code_page);
-        }
-    }
-}
-#endif
 
 }  // namespace
 
@@ -164,13 +135,30 @@ int main()
         std::FILE* out = std::fopen(path, "wb");
         expect(out != nullptr && std::fwrite(c.bytes.data, 1, c.bytes.size, out) == c.bytes.size &&
                    std::fclose(out) == 0,
-               c, "a regular file", "cannot be written");
+               c.what, "a regular file", "cannot be written");
         expect_probe(c, std::fopen(path, "rb"), "a regular file");
         expect_probe(c, pipe_delivering(c.bytes), "a pipe");
     }
     std::remove(path);
 #ifdef _WIN32
-    expect_narrow_name_flags();
+    // A name for a file or a pipe is never written with a look-alike, except in the code pages where Windows
+    // refuses to be told so.
+    const struct {
+        UINT code_page;
+        DWORD flags;
+        const char* what;
+    } code_pages[] = {
+        {65001, 0, "UTF-8"},
+        {54936, 0, "GB18030"},
+        {1252, WC_NO_BEST_FIT_CHARS, "Western European"},
+        {932, WC_NO_BEST_FIT_CHARS, "Japanese (Shift JIS)"},
+        {1251, WC_NO_BEST_FIT_CHARS, "Cyrillic"},
+        {936, WC_NO_BEST_FIT_CHARS, "Simplified Chinese (GBK)"},
+        {437, WC_NO_BEST_FIT_CHARS, "OEM United States"},
+    };
+    for (const auto& row : code_pages) {
+        expect(host::narrow_name_flags(row.code_page) == row.flags, row.what, "a name's flags", "the wrong flags");
+    }
 #endif
     const int cases = sizeof probe_cases / sizeof *probe_cases;
     std::printf("%d checks of %d cases, %d failed\n", checks, cases, failures);
