@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Makes the release where only the source folder and the builds' cache can be
-# written, and checks what a user gets from each file of dist/ against what
-# README promises: each file its install table names, and no other, for the
-# processor its name gives; the same program and manual page in every package
-# of a processor; every date the changelog's, as date(1) reads it; the
-# contents, owners and lints of each package; README's commands, and
-# building.md's for packages made again, as written; and an install and
-# removal of each package this machine can install, which leaves nothing.
-# Every failure is a FAIL line, and the checks go on.
+# Makes the release where only the source folder and the builds' cache can be written, and checks each file of
+# dist/ against what README promises: each file its install table names, and no other, for the processor its name
+# gives; the same program and manual page in every package of a processor; every date the changelog's, as date(1)
+# reads it; each package's contents, owners and lints; README's commands, and building.md's for packages made
+# again, as written; and that each package this machine can install leaves nothing once removed. Every failure
+# is a FAIL line, and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, mount, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -82,6 +79,12 @@ for name in $promised; do
     expected+=" $found"
     case $name in *.rpm | *.zip) expected+=" $(wheel "$(named "$name")")" ;; esac
 done
+# The names of building.md's Packages table, their placeholders filled: each names files of dist/.
+names=$(sed -n 's/^| `\(dcdcount[-_][^`]*\)` | .*/\1/p' doc/building.md | sed -E "s/VERSION/$version/; s/[A-Z]+/*/")
+for name in $names; do
+    (cd dist && ls -d $name >/dev/null 2>&1) || fail "building.md names $name, which the release does not make"
+done
+[ "$(wc -w <<<"$names")" -ge 5 ] || fail "building.md's Packages table names only: $names"
 [ "$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort -u)" = "$(cd dist && ls | LC_ALL=C sort)" ] ||
     fail "dist/ holds otherwise than README promises: $(diff <(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort -u) \
 <(cd dist && ls | LC_ALL=C sort) | grep '^[<>]' | tr '\n' ' ')"

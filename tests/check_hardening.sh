@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Reads a built program with its target's GNU binutils and fails when it has lost a hardening property that
-# doc/building.md (Hardening) promises: static (no loader, no shared library), static-pie (static, loaded at a
+# doc/building.md (Hardening) promises: static (no loader, no shared library; on Windows, of the DLLs it
+# imports, only those every Windows has: a clean Windows has no compiler runtime DLLs, and ADVAPI32 gives
+# libssp the random value each run's canaries start with), static-pie (static, loaded at a
 # random address), dynamic, relro (relocations read-only, all done before main: BIND_NOW), canary (count_frames,
 # host::open_file, probe_dcd_header and main or wmain check a stack canary), fortify (count_frames' snprintf is the
 # checked one), offsets64 (host::open_file calls fopen64 and fstat64: files over 2 GiB open), pac (return addresses
@@ -44,7 +46,9 @@ count_frames=$(calls_in 'Z12count_frames.*') || true
 lost=
 for property; do
     case $property in
-    static) ! has 'INTERP|\(NEEDED\)' && has 'Type: *EXEC' ;;
+    static) if [[ $program == *.exe ]]; then has 'DLL Name:' && ! grep 'DLL Name:' <<<"$headers" |
+        grep -viqE 'DLL Name: (kernel32|msvcrt|advapi32|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+        else ! has 'INTERP|\(NEEDED\)' && has 'Type: *EXEC'; fi ;;
     static-pie) ! has 'INTERP|\(NEEDED\)' && has 'Type: *DYN' ;;
     dynamic) has INTERP && has '\(NEEDED\)' ;;
     relro) has GNU_RELRO && has 'BIND_NOW|Flags:.* NOW' ;;

@@ -2,9 +2,10 @@
 # Pastes README's install lines, as a newcomer would, as root into a fresh Debian 12 root made by mmdebstrap (from
 # this machine's apt sources, with its apt settings) holding the source tree: the quick start's two lines (the
 # first counts a sample, the second runs tests); the .deb line, with the release's .deb of this architecture and a
-# sudo; the everyday build (configure, build, ctest, cpack) without static C and C++ libraries or dpkg-deb, as on
-# Fedora, RHEL and Rocky, which must say it links dynamically and why, make a dynamic program, pass and make the
-# tarball; and the lines that build from the source tarball, with every tarball of the release beside it.
+# sudo, then the .deb removed, which leaves the root's files as they were; the everyday build (configure, build,
+# ctest, cpack) without static C and C++ libraries or dpkg-deb, as on Fedora, RHEL and Rocky, which must say it
+# links dynamically and why in building.md's words, make a dynamic program, pass and make the tarball; and the
+# lines that build from the source tarball, with every tarball of the release beside it.
 # usage: tests/check_quickstart.sh   (as root, after packaging/release.sh; needs mmdebstrap and the apt sources)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -338,29 +338,57 @@ runs/2/run.dcd is not a valid DCD file
 said() {
     local text=$BATS_TEST_DIRNAME/../$1
     case $1 in
-    README.md) sed -n '/^\$ dcdcount /{n;p;}; s/^| [^|]* | `\(.*\)` | 0 |$/\1/p' "$text" ;;
+    README.md) sed -n '/^\$ dcdcount /{n;p;}; s/.*prints `\([^`]* contains [^`]*\)`.*/\1/p
+        s/^| [^|]* | `\(.*\)` | 0 |$/\1/p' "$text" ;;
     doc/dcdcount.1) sed -n 's/^\.IB //p' "$text" | sed 's/ *"\([^"]*\)" */\1/g' ;;
     doc/building.md) sed -n 's/.*assert_equal "\(.*\)\\n", .*/\1/p' "$text" ;;
     *) sed -n 's/^  \(FILE .*[^ ]\)   *[^ ].*/\1/p' "$text" ;;
     esac
 }
 @test "each line the documents say it prints, exactly as it prints it" {
-    local row line name lines
-    for name in run1.dcd notes.txt missing.dcd; do "${program[@]}" "$name" >"printed-$name"; done
+    local row line name lines names='run1.dcd notes.txt missing.dcd samples/run1-little-endian.dcd'
+    mkdir -p samples && cp run1.dcd samples/run1-little-endian.dcd
+    for name in $names; do "${program[@]}" "$name" >"printed-${name##*/}"; done
     # Each text, and the names of the lines it states, in its order.
-    for row in 'README.md:run1.dcd run1.dcd notes.txt missing.dcd' 'doc/dcdcount.1:run1.dcd notes.txt missing.dcd' \
+    for row in 'README.md:run1.dcd samples/run1-little-endian.dcd run1.dcd notes.txt missing.dcd' \
+        'doc/dcdcount.1:run1.dcd notes.txt missing.dcd' \
         'doc/usage.txt:run1.dcd notes.txt missing.dcd' 'doc/description.txt:run1.dcd notes.txt missing.dcd' \
         'doc/building.md:run1.dcd'; do
         lines=''
         while IFS= read -r line; do
-            for name in run1.dcd notes.txt missing.dcd; do
-                printf '%s' "$(sed -E "s/^(FILE|file)( |\$)/$name\2/; s/ (N|n) / 300 /" <<<"$line")$eol" >want
-                ! cmp -s want "printed-$name" || { lines+=" $name" && continue 2; }
+            for name in $names; do
+                printf '%s' "$(sed -E "s|^(FILE\|file)( \|\$)|$name\2|; s/ (N|n) / 300 /" <<<"$line")$eol" >want
+                ! cmp -s want "printed-${name##*/}" || { lines+=" $name" && continue 2; }
             done
             echo "${row%%:*} says it prints '$line', which it never does" && return 1
         done < <(said "${row%%:*}")
         [ "$lines" = " ${row#*:}" ] || { echo "${row%%:*} states lines for:$lines, not for ${row#*:}"; return 1; }
     done
+}
+# USAGE.txt's Command Prompt examples, typed at Wine's cmd as a user types them (cmd /c would take the line as Wine
+# quotes an argument), then from a batch file written as USAGE.txt says, in a folder of trajectories whose names
+# hold spaces: each gives its files' counts (a loop that split names would give "my is not a valid ...").
+@test "USAGE.txt's examples, as written, at a Command Prompt and in a batch file" {
+    [ "$eol" != $'\n' ] || skip "a Command Prompt: Windows hosts only"
+    local last=$((${#program[@]} - 1)) usage=$BATS_TEST_DIRNAME/../doc/usage.txt batch example how wanted ran=0
+    mkdir -p "usage/runs/week 2" && cp "${program[$last]}" usage/dcdcount.exe && cd usage
+    for name in run1.dcd 'my run.dcd' 'runs/a b.dcd' 'runs/week 2/last run.dcd'; do cp ../run1.dcd "$name"; done
+    # "In a batch file, write %%f for %f.": what to write, and for what.
+    batch=$(sed -n 's/^In a batch file, write \([^ ]*\) for \([^ ]*\)\.$/\1 \2/p' "$usage")
+    while IFS= read -r example; do
+        ran=$((ran + 1)) wanted=$'my run.dcd\nrun1.dcd'
+        [[ $example != *'for /r runs '* ]] || wanted=$'a b.dcd\nlast run.dcd'
+        [[ $example != 'dcdcount run1.dcd' ]] || wanted=run1.dcd
+        printf '@echo off\r\n%s\r\n' "${example//${batch#* }/${batch% *}}" >run.bat
+        for how in typed batch; do
+            if [ "$how" = typed ]; then printf '%s\r\nexit\r\n' "$example" | "${program[@]:0:$last}" cmd
+            else "${program[@]:0:$last}" cmd /c run.bat </dev/null; fi 2>/dev/null | tr -d '\r' >got
+            # What each line names, without the prompt and the folder before the name.
+            [ "$(sed -n 's/.*[\\>]//; s/ contains 300 frames\.$//p; / is not a valid /p' got | LC_ALL=C sort)" = \
+                "$wanted" ] || { echo "as written, $how, '$example' gave:"; cat got; return 1; }
+        done
+    done < <(sed -n 's/^  \(dcdcount .*\)$/\1/p; s/^  \(for .*\)$/\1/p' "$usage")
+    [ -n "$batch" ] && [ "$ran" -ge 3 ] || { echo "doc/usage.txt: $ran examples; for batch files: '$batch'"; return 1; }
 }
 # Through a pipe, as from `dcdcount <(gunzip -c run1.dcd.gz)`.
 @test "a pipe" { through_pipe run1.dcd ' contains 300 frames.'; }
