@@ -18,7 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 git clone -q . "$work/source"
 # A cache of the builds' own (musl for other processors), which both users may fill and read.
-mkdir -m 1777 "$work/cache"
+chmod 755 "$work" && mkdir -m 1777 "$work/cache"
 # reprotest calls `sudo -h localhost`, which sudo 1.9 takes for a remote host.
 mkdir "$work/bin"
 printf '#!/bin/sh\n[ "$1 $2" != "-h localhost" ] || shift 2\nexec /usr/bin/sudo "$@"\n' >"$work/bin/sudo"
