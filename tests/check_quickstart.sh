@@ -65,14 +65,14 @@ cp "${debs[@]}" "$root/root/dcdcount/"
 printf '#!/bin/sh\nexec "$@"\n' >"$root/usr/local/bin/sudo" && chmod +x "$root/usr/local/bin/sudo"
 # The root's files, but for the package managers' own records, before the .deb is installed and after it is removed.
 files() { step "$1" "find / -xdev \\( -path /proc -o -path /var/lib/dpkg -o -path /var/lib/apt -o -path /var/cache \\
-    -o -path /var/log -o -path /root/dcdcount -o -path /tmp \\) -prune -o ! -type d -printf '%p %s %m\\n' | sort" \
-    "listing the root's files" /; }
+    -o -path /var/log -o -path /root/dcdcount -o -path /tmp \\) -prune -o ! -type d -printf '%p %s %m\\n' |
+    sort >/tmp/$1" "listing the root's files"; }
 files before
 step deb "$deb_line && dcdcount samples/run1-big-endian.dcd && apt-get remove -y -q dcdcount" "README's .deb line" \
     '^samples/run1-big-endian.dcd contains 300 frames\.$'
 files after
-cmp -s "$work/before.out" "$work/after.out" ||
-    fail "the .deb, installed and removed, changed: $(diff "$work/before.out" "$work/after.out" | grep '^[<>]')"
+cmp -s "$root/tmp/before" "$root/tmp/after" && [ -s "$root/tmp/before" ] ||
+    fail "the .deb, installed and removed, changed: $(diff "$root/tmp/before" "$root/tmp/after" | grep '^[<>]')"
 
 step no-static "apt-get install -y -q --no-install-recommends g++ >/dev/null &&
     find /usr/lib -path '*-linux-gnu*' \\( -name libc.a -o -name libm.a -o -name 'libm-*.a' -o \
