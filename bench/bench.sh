@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
-# What a run of the release program costs, as ratios against the goals: wall
-# time at most 1.25 times a floor (bench/floor: a few lines of C that open the
-# file, read twelve bytes and print the line, static with musl), `head -c 12`
-# beside it for reference; a 1 TiB sparse file costs what a 1 KiB one does; at
-# most 12 bytes read, on a file and a pipe, and 16 with 8-byte record markers;
-# each Linux target's program, stripped, at most 100 KB, and at most 10,000
-# user-space instructions to count a sample, counted under qemu-user for every
-# processor alike (one line an instruction), next to its processor's floor
-# (a target whose toolchain file says why it cannot meet these two, in
-# DCDCOUNT_STARTUP_UNMET, shows them for reference; the release's never);
-# and, for reference, the program as pip installs it from the release's wheel.
-# A time that misses its goal is printed, never failed on; a byte count, a
-# size or an instruction count that misses fails the run.
-#
+# What a run of the release program costs, as ratios against the goals: wall time at most 1.25 times a floor
+# (bench/floor: a few lines of C that open the file, read twelve bytes and print the line, static), `head -c 12`
+# beside it for reference; a 1 TiB sparse file costs what a 1 KiB one does; at most 12 bytes read, on a file and a
+# pipe, and 16 with 8-byte record markers; each Linux target's program, stripped, at most 100 KB, and at most 10,000
+# user-space instructions to count a sample, counted under qemu-user for every processor alike (one line an
+# instruction), next to its processor's floor (for reference only where its toolchain file says why it cannot, in
+# DCDCOUNT_STARTUP_UNMET; never the release's); and, for reference, the program as pip installs it from the
+# release's wheel. A time that misses its goal is printed, never failed on; a byte count, a size or an
+# instruction count that misses fails the run.
 # usage: bench/bench.sh [PATH-TO-DCDCOUNT]   (default: build/release/dcdcount;
 #        needs hyperfine, strace, bats, qemu-user and python3-venv)
 set -eu
@@ -106,8 +101,8 @@ while IFS='|' read -r -u 3 preset _ _ system toolchain unmet; do
         held=''
     fi
     report "$preset stripped, KB:" "$dcdcount_kb" "floor: $floor_kb; goal: at most 100" "${held:+100}" $held
-    report "$preset instructions:" "$dcdcount_instructions" "floor: $floor_instructions; goal: at most 10000" \
-        "${held:+10000}" $held
+    report "$preset instructions:" "$dcdcount_instructions" \
+        "floor: $floor_instructions; goal: at most 10000" "${held:+10000}" $held
     measured+=" $preset"
 done 3<<<"$presets"
 [[ $measured == *" release"* ]] || { echo "MISSED: the release's program was not measured (measured:$measured)"; missed=1; }

@@ -1,19 +1,15 @@
 # How this build's programs link: the one place that decides it.
 #
-# Statically wherever a static program links: one self-contained file that
-# runs on hosts whose libraries are older than the build machine's (or, on
-# Windows, that lack the compiler's runtime DLLs), and starts faster without
-# the dynamic loader. -static-pie where the C library has its start file
-# (rcrt1.o), so that the program still loads at a random address; plain
-# -static elsewhere (Debian 12's C library for IBM Z, Windows). GCC given both
-# links a broken program, so exactly one is chosen.
+# Statically wherever a static program links: one self-contained file that runs on hosts whose libraries are older
+# than the build machine's (or, on Windows, that lack the compiler's runtime DLLs), and starts faster without the
+# dynamic loader. -static-pie where the C library has its start file (rcrt1.o), so that the program still loads at a
+# random address; plain -static elsewhere (Debian 12's C library for IBM Z, Windows). GCC given both links a broken
+# program, so exactly one is chosen.
 #
-# DCDCOUNT_STATIC: AUTO links statically where a small static program links
-# (not on Fedora, RHEL and Rocky without glibc-static and libstdc++-static); ON
-# insists; OFF links dynamically, as distributions prefer. macOS has no static
-# programs, and the sanitizers need a dynamic one. A toolchain file with a link
-# rule of its own (musl.cmake) names it in DCDCOUNT_TOOLCHAIN_LINK.
-# Sets DCDCOUNT_LINK (static-pie, static or dynamic) and DCDCOUNT_LINK_OPTIONS.
+# DCDCOUNT_STATIC: AUTO links statically where a small static program links (not on Fedora, RHEL and Rocky without
+# glibc-static and libstdc++-static); ON insists; OFF links dynamically, as distributions prefer. macOS has no static
+# programs, and the sanitizers need a dynamic one. A toolchain file with a link rule of its own (musl.cmake) names it
+# in DCDCOUNT_TOOLCHAIN_LINK. Sets DCDCOUNT_LINK (static-pie, static or dynamic) and DCDCOUNT_LINK_OPTIONS.
 set(DCDCOUNT_STATIC AUTO CACHE STRING "Link statically: AUTO (where a static program links), ON or OFF")
 set_property(CACHE DCDCOUNT_STATIC PROPERTY STRINGS AUTO ON OFF)
 
@@ -71,11 +67,10 @@ if(DCDCOUNT_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# dcdcount_link_program(TARGET KIND): links TARGET as this build links its
-# programs (cross builds run the tests' programs too where the target's
-# libraries are not). KIND: program (dcdcount: on Windows wmain, for UTF-16
-# arguments, and no link time in its header), test, fuzzer (libFuzzer's main),
-# or dynamic (a dynamic copy for valgrind, which cannot see into static glibc).
+# dcdcount_link_program(TARGET KIND): links TARGET as this build links its programs (cross builds run the tests'
+# programs too where the target's libraries are not). KIND: program (dcdcount: on Windows wmain, for UTF-16 arguments,
+# and no link time in its header), test, fuzzer (libFuzzer's main), or dynamic (a dynamic copy for valgrind, which
+# cannot see into static glibc).
 function(dcdcount_link_program target kind)
     if(NOT kind STREQUAL "dynamic")
         target_link_options(${target} PRIVATE ${DCDCOUNT_LINK_OPTIONS})

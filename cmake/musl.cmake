@@ -1,20 +1,16 @@
-# Linux programs linked statically against musl, for the processor that the
-# target file including this names (CMAKE_SYSTEM_PROCESSOR as the kernel names
-# it, and dcdcount_triple, Debian's GNU triple for it): clang with libc++'s
-# headers over musl's C library, linked by Debian's binutils for that
-# processor, with its cross gcc's compiler runtime (on 64-bit ARM, printf's
-# 128-bit long double needs its soft-float helpers). Such a program starts in a
-# fraction of the time a glibc one takes, and is a few dozen KB.
+# Linux programs linked statically against musl, for the processor that the target file including this names
+# (CMAKE_SYSTEM_PROCESSOR as the kernel names it, and dcdcount_triple, Debian's GNU triple for it): clang with
+# libc++'s headers over musl's C library, linked by Debian's binutils for that processor, with its cross gcc's
+# compiler runtime (on 64-bit ARM, printf's 128-bit long double needs its soft-float helpers). Such a program starts
+# in a fraction of the time a glibc one takes, and is a few dozen KB.
 #
-# ONLY THE HEADER-ONLY PARTS OF THE C++ LIBRARY ARE AVAILABLE HERE: no part of
-# libc++ or libc++abi is linked, and exceptions and RTTI are off; the tests'
-# own programs keep to that too.
+# ONLY THE HEADER-ONLY PARTS OF THE C++ LIBRARY ARE AVAILABLE HERE: no part of libc++ or libc++abi is linked, and
+# exceptions and RTTI are off; the tests' own programs keep to that too.
 #
-# musl is Debian's musl-dev for that processor: the host's own where it is
-# installed, else the .deb of the host's musl-dev version for that processor,
-# unpacked into DCDCOUNT_MUSL_ROOT, outside the source tree. It cannot be
-# installed beside the host's (it is not Multi-Arch: same); apt fetches it with
-# a package state of its own, so nothing the host has installed changes.
+# musl is Debian's musl-dev for that processor: the host's own where it is installed, else the .deb of the host's
+# musl-dev version for that processor, unpacked into DCDCOUNT_MUSL_ROOT, outside the source tree. It cannot be
+# installed beside the host's (it is not Multi-Arch: same); apt fetches it with a package state of its own, so nothing
+# the host has installed changes.
 # apt-get install: clang libc++-dev musl-dev binutils dpkg-dev
 
 string(REPLACE "-gnu" "-musl" musl_triple ${dcdcount_triple})
@@ -95,9 +91,8 @@ set(CMAKE_C_FLAGS_INIT "-nostdinc ${c_include}")
 set(CMAKE_CXX_FLAGS_INIT
     "-nostdinc -D_LIBCPP_HAS_MUSL_LIBC ${libcxx_include} ${c_include} -fno-exceptions -fno-rtti")
 
-# Programs are musl's start files around their objects, musl's C library and
-# the compiler runtime: no C++ library. static-pie: musl's rcrt1.o relocates
-# the program wherever the kernel loads it, with no dynamic loader.
+# Programs are musl's start files around their objects, musl's C library and the compiler runtime: no C++ library.
+# static-pie: musl's rcrt1.o relocates the program wherever the kernel loads it, with no dynamic loader.
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 foreach(lang IN ITEMS C CXX)
     set(CMAKE_${lang}_LINK_EXECUTABLE "<CMAKE_${lang}_COMPILER> --target=${musl_triple} <FLAGS> \

@@ -1,9 +1,6 @@
-# cmake -P cmake/presets.cmake: the presets a user can choose, one line each, as CMake reads
-# CMakePresets.json and each preset's toolchain file:
-#   NAME|workflow or target|released or -|system|toolchain file or -|why it misses the start-up goals
-# the system being the toolchain's CMAKE_SYSTEM_NAME or this host's, and the last field the toolchain's
-# DCDCOUNT_STARTUP_UNMET, where it says why its program cannot meet the benchmark's start-up goals. The one
-# list of presets that CI, the release, the benchmark and the documents' check go through.
+# cmake -P cmake/presets.cmake: the one list of the presets a user can choose, which CI, the release, the benchmark
+# and the documents' check go through, as CMake reads CMakePresets.json and each preset's toolchain file:
+#   NAME|workflow or target|released or -|CMAKE_SYSTEM_NAME (or this host's)|toolchain file or -|DCDCOUNT_STARTUP_UNMET
 cmake_host_system_information(RESULT CMAKE_HOST_SYSTEM_NAME QUERY OS_NAME)
 cmake_host_system_information(RESULT CMAKE_HOST_SYSTEM_PROCESSOR QUERY OS_PLATFORM)
 get_filename_component(source ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)

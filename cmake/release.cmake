@@ -1,9 +1,7 @@
-# Which release this source is: the version and the date of the top entry of
-# doc/changelog, the one place either is written. The date stamps every file
-# the packages hold, so that a rebuild of the same source gives the same bytes
-# (a source archive has no git history to ask). Included before project().
-# Sets dcdcount_version, DCDCOUNT_RELEASE_DATE (YYYY-MM-DD) and
-# DCDCOUNT_SOURCE_DATE_EPOCH (or SOURCE_DATE_EPOCH, where the environment sets it).
+# Which release this source is: the version and the date of the top entry of doc/changelog, the one place either is
+# written. The date stamps every file the packages hold, so that a rebuild of the same source gives the same bytes (a
+# source archive has no git history to ask). Included before project(). Sets dcdcount_version, DCDCOUNT_RELEASE_DATE
+# (YYYY-MM-DD) and DCDCOUNT_SOURCE_DATE_EPOCH (or SOURCE_DATE_EPOCH, where the environment sets it).
 set(changelog ${CMAKE_CURRENT_LIST_DIR}/../doc/changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
 file(STRINGS ${changelog} entry LIMIT_COUNT 2 REGEX "^[a-z]| -- ")
@@ -25,8 +23,7 @@ math(EXPR padded "${month} + 100")
 string(SUBSTRING ${padded} 1 2 padded)
 set(DCDCOUNT_RELEASE_DATE ${year}-${padded}-${day})
 
-# Days since 1970-01-01, counted in years that start on 1 March, so that a
-# leap day ends its year.
+# Days since 1970-01-01, counted in years that start on 1 March, so that a leap day ends its year.
 if(month LESS_EQUAL 2)
     math(EXPR year "${year} - 1")
 endif()

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Makes the packages of one build folder in OUT, staged in BUILD/packaging:
-# for Linux a .deb, an RPM and a tarball, for Windows a .zip, and a wheel for
-# both. Each file in them is dated the release's, owned by root, with umask
-# 022's modes, so that the same source gives the same bytes whoever makes
-# them, whenever; and the packages are readable by all, whatever the umask.
-# It prints what it made and what it left out, and why.
+# Makes the packages of one build folder in OUT, staged in BUILD/packaging: for Linux a .deb, an RPM and a tarball,
+# for Windows a .zip, and a wheel for both. Each file in them is dated the release's, owned by root, with umask 022's
+# modes, so that the same source gives the same bytes whoever makes them, whenever; and the packages are readable by
+# all, whatever the umask. It prints what it made and what it left out, and why.
 #
 # usage: packaging/make_packages.sh BUILD OUT
 set -euo pipefail
@@ -16,8 +14,7 @@ umask 022
 stage=$build/packaging
 rm -rf "$stage"
 mkdir -p "$stage"
-# The build first: where doc/changelog has changed, it configures again and
-# so brings packaging.env up to date.
+# The build first: where doc/changelog has changed, it configures again and so brings packaging.env up to date.
 cmake --build "$build" >"$stage/build.log" || { cat "$stage/build.log"; exit 1; }
 # shellcheck source=/dev/null
 . "$build/packaging.env"
@@ -91,8 +88,8 @@ make_rpm() {
     made "dcdcount-$version-1.$processor.rpm"
 }
 
-# One top folder: a tarball's holds bin/ and share/, to be unpacked into
-# ~/.local with --strip-components=1 and no root.
+# One top folder: a tarball's holds bin/ and share/, to be unpacked into ~/.local with --strip-components=1 and no
+# root.
 make_archive() {
     install_into "$stage/archive/$top"
     if [ "$system" = Windows ]; then
@@ -110,8 +107,8 @@ make_archive() {
     fi
 }
 
-# The program itself is the wheel's script, which pip puts on the
-# environment's PATH: no Python launcher between the user and the program.
+# The program itself is the wheel's script, which pip puts on the environment's PATH: no Python launcher between the
+# user and the program.
 make_wheel() {
     local root=$stage/wheel name=dcdcount-$version platform
     mkdir -p "$root/$name.data/scripts" "$root/$name.dist-info"
@@ -159,8 +156,7 @@ if [ "$system" = Linux ]; then
     fi
     if command -v rpmbuild >/dev/null; then make_rpm; else left_out "the RPM: no rpmbuild (Debian and Ubuntu: rpm)"; fi
 fi
-# The wheel module may be missing from the python3 first on PATH (pyenv's,
-# conda's) and present in the system's.
+# The wheel module may be missing from the python3 first on PATH (pyenv's, conda's) and present in the system's.
 wheel_python=
 for python in python3 /usr/bin/python3; do
     if "$python" -c 'import wheel' 2>/dev/null; then wheel_python=$python && break; fi

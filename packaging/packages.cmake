@@ -1,19 +1,17 @@
-# A user's `cpack` makes a plain tarball of the install tree (a .zip on
-# Windows); the release's packages are made by packaging/make_packages.sh from
-# the facts of this build that this file writes to packaging.env.
+# A user's `cpack` makes a plain tarball of the install tree (a .zip on Windows); the release's packages are made by
+# packaging/make_packages.sh from the facts of this build that this file writes to packaging.env.
 set(CPACK_PACKAGE_NAME dcdcount)
 set(CPACK_PACKAGE_VENDOR "The dcdcount developers")
 set(CPACK_PACKAGE_CONTACT "The dcdcount developers <maintainers@users.noreply.c-seed-cf7f2c01.example>")
 set(CPACK_STRIP_FILES ON)
-# The source package leaves out what builds and releases leave in the tree.
-# (CPack reads these regular expressions from a file: each backslash doubled once more.)
+# The source package leaves out what builds and releases leave in the tree. (CPack reads these regular expressions
+# from a file: each backslash doubled once more.)
 set(CPACK_SOURCE_GENERATOR TGZ)
 string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\\\\\1" binary_dir "${PROJECT_BINARY_DIR}")
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build/" "/dist/" "^${binary_dir}/")
 
-# Packages are named by the target, as static command-line tools name theirs
-# (the processor as the compiler names it). A static Linux program's wheel is
-# for every glibc and musl system of its processor.
+# Packages are named by the target, as static command-line tools name theirs (the processor as the compiler names it).
+# A static Linux program's wheel is for every glibc and musl system of its processor.
 set(deb_architecture "")
 if(WIN32)
     set(CPACK_GENERATOR ZIP)

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Makes the whole release in dist/ from the commit checked out: the source
-# tarball, the packages of every preset that cmake/presets.cmake finds
-# released, and SHA256SUMS. Build folders that exist are
-# configured again; the others are configured without the tests. It refuses
-# a tree with changes not committed or files git does not track, which the
+# Makes the whole release in dist/ from the commit checked out: the source tarball, the packages of every preset that
+# cmake/presets.cmake finds released, and SHA256SUMS. Build folders that exist are configured again; the others are
+# configured without the tests. It refuses a tree with changes not committed or files git does not track, which the
 # source tarball would lack.
 #
 # usage: packaging/release.sh   (needs git, GNU tar, gzip, and what every
@@ -41,8 +39,8 @@ for preset in $(awk -F'|' '$3 == "released" { print $1 }' <<<"$listed"); do
 done
 [ ${#presets[@]} -gt 0 ] || die "no preset is released: $listed"
 
-# The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it. Like
-# the packages, which make_packages.sh makes under umask 022, it and SHA256SUMS are readable by all.
+# The source tarball: the commit, sorted, owned by root, dated the release's as the builds read it. Like the packages,
+# which make_packages.sh makes under umask 022, it and SHA256SUMS are readable by all.
 umask 022
 # shellcheck source=/dev/null
 . "build/${presets[0]}/packaging.env"

@@ -26,10 +26,8 @@ chmod +x "$work/fortifying-c++"
 ours=-D_FORTIFY_SOURCE=2
 [ "$libc" = gnu ] || ours=
 debian_cxx='no dpkg-buildflags' debian_ld=''
-if command -v dpkg-buildflags >/dev/null; then
-    debian_cxx="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-    debian_ld=$(dpkg-buildflags --get LDFLAGS)
-fi
+! command -v dpkg-buildflags >/dev/null || debian_cxx="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get \
+    CPPFLAGS)" debian_ld=$(dpkg-buildflags --get LDFLAGS)
 # Fedora 39's %optflags and %build_ldflags for any processor, without the compiler specs files only Fedora has.
 fedora_cxx='-O2 -flto=auto -ffat-lto-objects -fexceptions -g -grecord-gcc-switches -pipe -Wall -Werror=format-security'\
 ' -Wp,-U_FORTIFY_SOURCE,-D_FORTIFY_SOURCE=3 -Wp,-D_GLIBCXX_ASSERTIONS -fstack-protector-strong'\
@@ -59,7 +57,8 @@ while IFS='|' read -r compiler type flags ldflags with wanted unwanted link; do
         failed=1
     fi
     [ -n "$link" ] || continue
-    "$cmake" --build "$work/$row" --target dcdcount >"$work/$row.log" 2>&1 || { cat "$work/$row.log"; failed=1; continue; }
+    "$cmake" --build "$work/$row" --target dcdcount >"$work/$row.log" 2>&1 ||
+        { cat "$work/$row.log"; failed=1; continue; }
     promised=$(printf '%s\n' "$@" | sed "s/^static.*/${link%:*}/")
     "${0%/*}/check_hardening.sh" "$work/$row/dcdcount" "$binutils" $promised || failed=1
     built=$((built + 1))
