@@ -110,7 +110,8 @@ holds() {
     [ "$(machine "$2")" = "$processor" ] || fail "$1 holds a program for $(machine "$2"), not for $processor"
     sum=$(sha256sum <"$2")
     : "${sums[$processor]:=$sum}"
-    [ "${sums[$processor]}" = "$sum" ] || fail "$1 holds another program than the other packages for $processor"
+    [ "${sums[$processor]}" = "$sum" ] ||
+        fail "$1 holds another program than$(cut -d' ' -f1-2 <<<"${held[$processor]}")"
     held[$processor]+=" ${1##*/}"
     [ -n "${3-}" ] || return 0
     manuals+=("$(sha256sum <"$3")")
@@ -121,9 +122,12 @@ holds() {
 times() {
     case $1 in
     *.tar.gz) tar -tvzf "$1" --full-time --utc | awk '{ print $4, $5 }' ;;
-    *.zip | *.whl) unzip -Z -T "$1" | sed -nE 's/.* ([0-9]{4})([0-9]{2})([0-9]{2})\.([0-9]{2})([0-9]{2})([0-9]{2}) .*/\1-\2-\3 \4:\5:\6/p' ;;
+    *.zip | *.whl) unzip -Z -T "$1" | sed -nE 's/.* ([0-9]{8})\.(..)(..)(..) .*/\1 \2:\3:\4/p' |
+        date -u -f - '+%F %T' ;;
     *.deb) TZ=UTC LC_ALL=C ar tv "$1" | awk '{ print $4, $5, $6, $7 }' | date -u -f - '+%F %T'
-        for part in --ctrl-tarfile --fsys-tarfile; do dpkg-deb $part "$1" | tar -tv --full-time --utc | awk '{ print $4, $5 }'; done ;;
+        for part in --ctrl-tarfile --fsys-tarfile; do
+            dpkg-deb $part "$1" | tar -tv --full-time --utc | awk '{ print $4, $5 }'
+        done ;;
     *.rpm) rpm -qp --qf '%{BUILDTIME}\n[%{FILEMTIMES}\n]' "$1" | sed 's/^/@/' | date -u -f - '+%F %T' ;;
     esac
 }
@@ -279,7 +283,8 @@ for wheel in dist/*.whl; do
 done
 twine check --strict dist/*.whl || fail "twine check finds fault with the wheels"
 python3 -m venv "$work/venv"
-before=$(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort)
+venv_files() { (cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort); }
+before=$(venv_files)
 command=$(grep -o '`pip install [^`]*FOLDER[^`]*`' README.md | tr -d '`')
 (PATH=$work/venv/bin:$PATH && ${command/FOLDER/dist}) >"$work/pip.out" 2>&1 ||
     fail "README's pip line '$command' does not install the wheel: $(cat "$work/pip.out")"
@@ -287,8 +292,7 @@ line=$(PATH=$work/venv/bin:$PATH && command -v dcdcount && dcdcount samples/run1
 [ "$line" = "$work/venv/bin/dcdcount
 samples/run1-big-endian.dcd contains 300 frames." ] || fail "dcdcount from the environment printed: $line"
 "$work/venv/bin/pip" uninstall -q -y dcdcount || fail "pip does not remove the wheel"
-[ "$(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort)" = "$before" ] ||
-    fail "the wheel, removed, leaves: $(diff <(echo "$before") <(cd "$work/venv" && find . ! -name '*.pyc' | LC_ALL=C sort))"
+[ "$(venv_files)" = "$before" ] || fail "the wheel, removed, leaves: $(diff <(echo "$before") <(venv_files))"
 
 # Every processor's program in each of its packages, and one manual page in each package that carries one.
 for processor in "${!held[@]}"; do
