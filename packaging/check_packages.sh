@@ -68,13 +68,13 @@ wheel() {
     *) echo "dcdcount-$version-py3-none-manylinux_2_17_$1.musllinux_1_1_$1.whl" ;;
     esac
 }
-# What README promises, file by file: each name of its Install section is one file of dist/; with a wheel of each
-# RPM's processor and each Windows, the source and SHA256SUMS, they are all of dist/.
+# What README promises, file by file: each name of its Install section, its version where it has a *, is a file of
+# dist/; with a wheel of each RPM's processor and each Windows, the source and SHA256SUMS, they are all of dist/.
 promised=$(awk '/^## Install/ { on = 1 } /^\*\*From source/ { exit } on' README.md |
     grep -o 'dcdcount[-_][*][^`* ]*' | sort -u)
 expected="dcdcount-$version.tar.gz SHA256SUMS"
 for name in $promised; do
-    found=$(cd dist && ls -d $name 2>/dev/null || true)
+    found=$(cd dist && ls -d "${name//\*/$version}" 2>/dev/null || true)
     [ "$(wc -w <<<"$found")" = 1 ] || fail "README names $name, and dist/ has for it: ${found:-nothing}"
     expected+=" $found"
     case $name in *.rpm | *.zip) expected+=" $(wheel "$(named "$name")")" ;; esac
@@ -158,6 +158,7 @@ for deb in dist/dcdcount_*.deb; do
     echo "== $deb"
     [ -z "$(dpkg-deb --field "$deb" Depends)" ] || fail "the static build's package has dependencies"
     [ "$(named "$(dpkg-deb --field "$deb" Architecture)")" = "$(named "$deb")" ] || fail "$deb: another Architecture"
+    [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "$deb: another Version"
     kib=$(dpkg-deb -c "$deb" | awk '$6 != "./" { kib += /^d/ ? 1 : int(($3 + 1023) / 1024) } END { print kib }')
     [ "$(dpkg-deb --field "$deb" Installed-Size)" = "$kib" ] ||
         fail "$deb: Installed-Size is not the $kib KiB it installs"
@@ -189,6 +190,7 @@ for rpm in "${rpms[@]}"; do
     processor=${rpm%.rpm} && processor=${processor##*.}
     echo "== $rpm"
     [ "$(named "$(rpm -qp --qf '%{ARCH}' "$rpm")")" = "$(named "$rpm")" ] || fail "$rpm: another architecture"
+    [ "$(rpm -qp --qf '%{VERSION}-%{RELEASE}' "$rpm")" = "$version-1" ] || fail "$rpm: another version"
     rpmlint -c packaging/rpmlint.toml "$rpm" >"$work/rpmlint" 2>&1 || true
     cat "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
@@ -268,6 +270,7 @@ for zip in dist/dcdcount-*-win32.zip dist/dcdcount-*-win64.zip; do
         [ -s "$text" ] && cmp -s "$text" <(tr -d '\r' <"$text" | sed 's/$/\r/') ||
             fail "${text##*/} does not end every line, the last one too, in exactly CR LF"
     done
+    [[ $(head -n1 "$tree/USAGE.txt") == "dcdcount $version - "* ]] || fail "$zip's USAGE.txt is of another version"
     holds "$zip" "$tree/dcdcount.exe"
 done
 
@@ -278,6 +281,8 @@ for wheel in dist/*.whl; do
     case $wheel in *-win*) script=dcdcount.exe ;; *) script=dcdcount ;; esac
     [ "$(unzip -Z1 "$wheel" | grep '\.data/')" = "dcdcount-$version.data/scripts/$script" ] ||
         fail "$wheel does not install its program as $script: $(unzip -Z1 "$wheel" | tr '\n' ' ')"
+    unzip -p "$wheel" "dcdcount-$version.dist-info/METADATA" | grep -qx "Version: $version" ||
+        fail "$wheel's METADATA is of another version"
     unzip -q "$wheel" "dcdcount-$version.data/scripts/$script" -d "$work/${wheel##*/}"
     holds "$wheel" "$work/${wheel##*/}/dcdcount-$version.data/scripts/$script"
 done
