@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Pastes README's install lines, as a newcomer would, as root into a fresh Debian 12 root made by mmdebstrap (from
-# this machine's apt sources, with its apt settings) holding the source tree: the quick start's two lines (the
-# first counts a sample, the second runs tests); the .deb line, with the release's .deb of this architecture and a
-# sudo, then the .deb removed, which leaves the root's files as they were; the everyday build (configure, build,
-# ctest, cpack) without static C and C++ libraries or dpkg-deb, as on Fedora, RHEL and Rocky, which must say it
-# links dynamically and why in building.md's words, make a dynamic program, pass and make the tarball; and the
-# lines that build from the source tarball, with every tarball of the release beside it.
+# this machine's apt sources, with its apt settings) holding the source tree: the quick start's two lines (the first
+# counts a sample, the second runs tests), then README's Usage lines, the program on PATH as they say; the .deb line,
+# with the release's .deb of this architecture and a sudo, then the .deb removed, which leaves the root's files as
+# they were; the everyday build (configure, build, ctest, cpack) without static C and C++ libraries or dpkg-deb, as on
+# Fedora, RHEL and Rocky, which must say it links dynamically and why in building.md's words, make a dynamic program,
+# pass and make the tarball; and the lines that build from the source tarball, with every tarball of the release
+# beside it.
 # usage: tests/check_quickstart.sh   (as root, after packaging/release.sh; needs mmdebstrap and the apt sources)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,6 +61,10 @@ step() {
 step line1 "${lines[0]}" "the first quick-start line" '^samples/run1-little-endian.dcd contains 300 frames\.$'
 step line2 "${lines[1]}" "the second quick-start line" 'tests passed, 0 tests failed out of [1-9]'
 echo "quick start: both lines work in a fresh Debian 12 root"
+# Then README's Usage, as written: the program put on PATH as it says, and its examples, on the bundled samples.
+step usage "$(grep -o '`export PATH=[^`]*`' README.md | tr -d '`') && $(awk '/^## / { usage = $0 == "## Usage" }
+    usage && /^```/ { n++; next } usage && n == 3' README.md)" "README's Usage" '^Every file gives a count\.$' \
+    '^samples/run1-big-endian\.dcd contains 300 frames\.$' '^/dev/fd/[0-9]* contains 300 frames\.$'
 
 cp "${debs[@]}" "$root/root/dcdcount/"
 printf '#!/bin/sh\nexec "$@"\n' >"$root/usr/local/bin/sudo" && chmod +x "$root/usr/local/bin/sudo"
