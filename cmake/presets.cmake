@@ -1,6 +1,6 @@
 # cmake -P cmake/presets.cmake: the one list of the presets a user can choose, which CI, the release, the benchmark
 # and the documents' check go through, as CMake reads CMakePresets.json and each preset's toolchain file:
-#   NAME|workflow or target|released or -|CMAKE_SYSTEM_NAME (or this host's)|toolchain file or -|DCDCOUNT_STARTUP_UNMET
+#   NAME|released or -|CMAKE_SYSTEM_NAME (or this host's)|toolchain file or -|DCDCOUNT_STARTUP_UNMET
 cmake_host_system_information(RESULT CMAKE_HOST_SYSTEM_NAME QUERY OS_NAME)
 cmake_host_system_information(RESULT CMAKE_HOST_SYSTEM_PROCESSOR QUERY OS_PLATFORM)
 get_filename_component(source ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
@@ -15,11 +15,6 @@ function(describe index)
     if(hidden)
         return()
     endif()
-    set(kind target)
-    string(JSON workflow ERROR_VARIABLE none GET "${presets}" workflowPresets)
-    if(workflow MATCHES "\"name\" *: *\"${name}\"")
-        set(kind workflow)
-    endif()
     set(CMAKE_SYSTEM_NAME ${CMAKE_HOST_SYSTEM_NAME})
     if(toolchain)
         string(REPLACE "\${sourceDir}" "${source}" toolchain "${toolchain}")
@@ -32,7 +27,7 @@ function(describe index)
         set(released released)
     endif()
     execute_process(COMMAND ${CMAKE_COMMAND} -E echo
-        "${name}|${kind}|${released}|${CMAKE_SYSTEM_NAME}|${toolchain}|${DCDCOUNT_STARTUP_UNMET}")
+        "${name}|${released}|${CMAKE_SYSTEM_NAME}|${toolchain}|${DCDCOUNT_STARTUP_UNMET}")
 endfunction()
 
 string(JSON count LENGTH "${presets}" configurePresets)

@@ -281,8 +281,9 @@ for wheel in dist/*.whl; do
     case $wheel in *-win*) script=dcdcount.exe ;; *) script=dcdcount ;; esac
     [ "$(unzip -Z1 "$wheel" | grep '\.data/')" = "dcdcount-$version.data/scripts/$script" ] ||
         fail "$wheel does not install its program as $script: $(unzip -Z1 "$wheel" | tr '\n' ' ')"
-    unzip -p "$wheel" "dcdcount-$version.dist-info/METADATA" | grep -qx "Version: $version" ||
-        fail "$wheel's METADATA is of another version"
+    metadata=$(unzip -p "$wheel" "dcdcount-$version.dist-info/METADATA")
+    grep -qx "Version: $version" <<<"$metadata" && [ "$(sed '1,/^$/d' <<<"$metadata")" = "$(cat README.md)" ] ||
+        fail "$wheel's METADATA is of another version, or describes it otherwise than README"
     unzip -q "$wheel" "dcdcount-$version.data/scripts/$script" -d "$work/${wheel##*/}"
     holds "$wheel" "$work/${wheel##*/}/dcdcount-$version.data/scripts/$script"
 done

@@ -26,7 +26,7 @@ trap 'rm -rf "$work"' EXIT
 
 listed=$(cmake -P cmake/presets.cmake) || die "cmake cannot read the presets"
 presets=()
-for preset in $(awk -F'|' '$3 == "released" { print $1 }' <<<"$listed"); do
+for preset in $(awk -F'|' '$2 == "released" { print $1 }' <<<"$listed"); do
     presets+=("$preset")
     build=build/$preset log=$work/$preset.log
     if [ -f "$build/CMakeCache.txt" ]; then

@@ -60,6 +60,7 @@ step() {
 }
 step line1 "${lines[0]}" "the first quick-start line" '^samples/run1-little-endian.dcd contains 300 frames\.$'
 step line2 "${lines[1]}" "the second quick-start line" 'tests passed, 0 tests failed out of [1-9]'
+! grep -q 'The following tests did not run' "$work/line2.out" || fail "the second quick-start line skips tests"
 echo "quick start: both lines work in a fresh Debian 12 root"
 # Then README's Usage, as written: the program put on PATH as it says, and its examples, on the bundled samples.
 step usage "$(grep -o '`export PATH=[^`]*`' README.md | tr -d '`') && $(awk '/^## / { usage = $0 == "## Usage" }
