@@ -361,7 +361,7 @@ said() {
         lines=''
         while IFS= read -r line; do
             for name in $names; do
-                printf '%s' "$(sed -E "s|^(FILE\|file)( \|\$)|$name\2|; s/ (N|n) / 300 /" <<<"$line")$eol" >want
+                printf '%s' "$(sed -E "s#^(FILE|file)( |\$)#$name\2#; s/ (N|n) / 300 /" <<<"$line")$eol" >want
                 ! cmp -s want "printed-${name##*/}" || { lines+=" $name" && continue 2; }
             done
             echo "${row%%:*} says it prints '$line', which it never does" && return 1
