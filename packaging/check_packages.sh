@@ -47,7 +47,8 @@ export HOME=$work
 # The release's version and date as the changelog's top entry gives them, read by date(1).
 version=$(sed -n '1s/^dcdcount (\([^)]*\)).*/\1/p' doc/changelog)
 stamp=$(sed -n '0,/^ -- /s/^ -- .*>  //p' doc/changelog)
-dated=$(date -u -d "$stamp" '+%F %T') || fail "date(1) cannot read the changelog's date '$stamp'"
+dated=$(date -u -d "$stamp" '+%F %T') && [ "$(date -u -d "$stamp" +%a)" = "${stamp%%,*}" ] ||
+    fail "date(1) does not read the changelog's date '$stamp' as it says: $dated"
 
 # named FILE: the processor (or Windows) that a file's name promises.
 named() {
