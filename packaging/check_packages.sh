@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Makes the release where only the source folder and the builds' cache can be written, and checks each file of
-# dist/ against what README promises: each file its install table names, and no other, for the processor its name
-# gives; the same program and manual page in every package of a processor; every date the changelog's, as date(1)
-# reads it; each package's contents, owners and lints; README's commands, and building.md's for packages made
-# again, as written; and that each package this machine can install leaves nothing once removed. Every failure
-# is a FAIL line, and the checks go on.
+# Makes the release under umask 077, where only the source folder and the builds' cache can be written, and checks
+# each file of dist/ against what README promises: each file its install table names, and no other, for the processor
+# its name gives; the same program and manual page in every package of a processor; every date the changelog's, as
+# date(1) reads it; each package's contents, owners and lints; README's commands, and building.md's for packages made
+# again, as written; and that each package this machine can install leaves nothing once removed. Every failure is a
+# FAIL line, and the checks go on.
 # usage: packaging/check_packages.sh   (needs what release.sh needs, and
 #        lintian, man-db, mount, qemu-user, rpmlint, unzip, python3-venv, twine)
 set -euo pipefail
@@ -15,10 +15,9 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work" packages' EXIT
-# In a mount namespace of its own the rest of the file system is read-only, so
-# a write anywhere else fails the release, whatever other processes write. Its
-# home is an empty folder it may write, which must stay empty: rpmbuild goes on
-# where it cannot make its database there.
+# In a mount namespace of its own the rest of the file system is read-only, so a write anywhere else fails the
+# release, whatever other processes write. Its home is an empty folder it may write, which must stay empty: rpmbuild
+# goes on where it cannot make its database there.
 as_root=()
 [ "$(id -u)" = 0 ] || as_root=(--user --map-root-user)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/dcdcount
@@ -27,7 +26,7 @@ mkdir -p build/tmp "$cache" "$work/home"
 chmod 1777 build/tmp
 # shellcheck disable=SC2016 # expanded by the namespace's bash
 if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
-    unshare "${as_root[@]}" --mount --propagation private bash -c '
+    unshare "${as_root[@]}" --mount --propagation private bash -c 'umask 077
         mount --bind "$0" "$0" && mount --bind "$1" "$1" && mount --bind "$2" "$2" && mount -o remount,bind,ro / &&
             cd "$0" && TMPDIR=$0/build/tmp HOME=$2 XDG_CACHE_HOME=${1%/dcdcount} exec packaging/release.sh' \
         "$PWD" "$cache" "$work/home" >"$work/release.log" 2>&1 ||
@@ -37,8 +36,11 @@ if unshare "${as_root[@]}" --mount --propagation private true 2>/dev/null; then
     [ -z "$(ls -A "$work/home")" ] || fail "the release wrote in its home: $(ls -A "$work/home")"
 else
     echo "note: no mount namespace here: the release is not kept from writing outside the source folder"
-    packaging/release.sh
+    (umask 077 && packaging/release.sh)
 fi
+# Made under umask 077, as a packager's may be: what it makes is still readable by all.
+unreadable=$(find dist -type f ! -perm -444)
+[ -z "$unreadable" ] || fail "the release, made under umask 077, has files not readable by all: $unreadable"
 # The checks' own rpm and rpmlint keep their database (~/.rpmdb on Debian) in the scratch folder.
 export HOME=$work
 (cd dist && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c does not accept dist/SHA256SUMS"
@@ -133,8 +135,9 @@ times() {
     esac
 }
 for file in dist/dcdcount*; do
-    wrong=$(times "$file" | sort | uniq -c | grep -v " $dated\$" || true)
-    [ -n "$(times "$file")" ] && [ -z "$wrong" ] || fail "$file holds times other than $dated: ${wrong:-none}"
+    stamps=$(times "$file")
+    wrong=$(sort <<<"$stamps" | uniq -c | grep -v " $dated\$" || true)
+    [ -n "$stamps" ] && [ -z "$wrong" ] || fail "$file holds times other than $dated: ${wrong:-none}"
 done
 
 # listing TREE: the files under TREE, sorted, on one line.
@@ -195,8 +198,8 @@ for rpm in "${rpms[@]}"; do
     rpmlint -c packaging/rpmlint.toml "$rpm" >"$work/rpmlint" 2>&1 || true
     cat "$work/rpmlint"
     grep -q ' 0 errors, 0 warnings' "$work/rpmlint" || fail "rpmlint finds errors or warnings in $rpm"
-    # Readable by rpm 4.11 (RHEL and CentOS 7, SLES 12), the oldest we promise: an xz payload, and it
-    # requires nothing but features of rpm that 4.11 has.
+    # Readable by rpm 4.11 (RHEL and CentOS 7, SLES 12), the oldest we promise: an xz payload, and it requires nothing
+    # but features of rpm that 4.11 has.
     [ "$(rpm -qp --qf '%{PAYLOADCOMPRESSOR}' "$rpm")" = xz ] || fail "$rpm's payload is not compressed with xz"
     features=$(rpm -qp --requires "$rpm" |
         grep -vxE 'rpmlib\((CompressedFileNames|FileDigests|PayloadFilesHavePrefix|PayloadIsXz)\).*' || true)
@@ -231,8 +234,8 @@ for tarball in dist/dcdcount-*-unknown-linux-*.tar.gz; do
     holds "$tarball" "$tree/bin/dcdcount" "$tree/share/man/man1/dcdcount.1.gz"
 done
 
-# An ordinary user runs README's own lines for the tarball and the RPM, in a home of its own holding the release,
-# with rpm's database the system's, as on RHEL-family systems, where such a user cannot write.
+# An ordinary user runs README's own lines for the tarball and the RPM, in a home of its own holding the release, with
+# rpm's database the system's, as on RHEL-family systems, where such a user cannot write.
 chmod -R a+rX "$work"
 for command in "$(grep -o '`mkdir -p ~/.local && tar [^`]*`' README.md)" "$(grep -o '`rpm [^`]*\.rpm`' README.md)"; do
     command=${command//\`/}
