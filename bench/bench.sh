@@ -18,7 +18,8 @@ runs=${BENCH_RUNS:-2000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 presets=$(cd "$here" && cmake -P cmake/presets.cmake)
-floor() { # PRESET TOOLCHAIN
+floor() { # PRESET TOOLCHAIN: built once
+    [ -f "$work/floor-$1/floor" ] && return
     cmake -S "$here/bench/floor" -B "$work/floor-$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" >/dev/null
     cmake --build "$work/floor-$1" >/dev/null
 }
